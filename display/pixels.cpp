@@ -1,0 +1,41 @@
+#include "display/pixels.h"
+
+#include "sim/tables.h"
+
+namespace orbisk {
+
+PixelFormat pixelFormat;
+FrameTarget frameTarget;
+
+std::optional<std::int32_t> shiftForMask(std::uint32_t mask) {
+    for (std::int32_t bit = 31; bit >= 0; --bit)
+        if (mask & (1u << bit)) return bit - 7;
+    return std::nullopt;
+}
+
+FramePlotter::FramePlotter()
+    : surface_(frameTarget.surface), pitch_(frameTarget.pitch), bytesPerPixel_(pixelFormat.bytesPerPixel),
+      width_(frameTarget.width), height_(frameTarget.height) {
+    const PixelFormat& f = pixelFormat;
+    for (unsigned v = 0; v < 256; ++v) {
+        const auto value = static_cast<std::uint8_t>(v);
+        red_[v] = packChannel(value, f.redShift, f.redMask);
+        green_[v] = packChannel(value, f.greenShift, f.greenMask);
+        blue_[v] = packChannel(value, f.blueShift, f.blueMask);
+    }
+}
+
+void adoptPixelFormat(std::uint32_t bitCount, std::uint32_t redMask, std::uint32_t greenMask,
+                      std::uint32_t blueMask) {
+    frameTarget.height = FieldHeight;
+    frameTarget.width = FieldWidth;
+    pixelFormat.bytesPerPixel = bitCount >> 3;
+    pixelFormat.redMask = redMask;
+    pixelFormat.greenMask = greenMask;
+    pixelFormat.blueMask = blueMask;
+    if (auto shift = shiftForMask(redMask)) pixelFormat.redShift = *shift;
+    if (auto shift = shiftForMask(greenMask)) pixelFormat.greenShift = *shift;
+    if (auto shift = shiftForMask(blueMask)) pixelFormat.blueShift = *shift;
+}
+
+} // namespace orbisk

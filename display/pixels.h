@@ -1,0 +1,95 @@
+// Packing a particle's colour into the screen's pixel format and storing it as one pixel of the locked picture.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+namespace orbisk {
+
+struct PixelFormat {
+    std::uint32_t bytesPerPixel; // 1, 2, 3 or 4
+    std::uint32_t redMask;
+    std::uint32_t greenMask;
+    std::uint32_t blueMask;
+    std::int32_t redShift; // places bit 7 of the channel on the mask's highest bit
+    std::int32_t greenShift;
+    std::int32_t blueShift;
+};
+
+struct FrameTarget {
+    std::uint8_t* surface; // valid only while the picture is locked
+    std::int32_t pitch;    // bytes from one row to the next; may exceed the row
+    std::uint32_t clearColour;
+    std::uint32_t width;  // exclusive limits of a plot
+    std::uint32_t height;
+};
+
+extern PixelFormat pixelFormat;
+extern FrameTarget frameTarget;
+
+// The shift that puts bit 7 of an 8-bit channel on the mask's highest set bit; none for an empty mask.
+std::optional<std::int32_t> shiftForMask(std::uint32_t mask);
+
+// What the display set-up records once it knows the screen: the plot limits, the bytes per pixel and the masks,
+// and their shifts (an empty mask leaves its shift as it was).
+void adoptPixelFormat(std::uint32_t bitCount, std::uint32_t redMask, std::uint32_t greenMask,
+                      std::uint32_t blueMask);
+
+inline std::uint32_t packChannel(std::uint8_t value, std::int32_t shift, std::uint32_t mask) {
+    const std::uint32_t v = value;
+    if (shift > 0) return (v << shift) & mask;
+    if (shift < 0) return (v >> -shift) & mask;
+    return v & mask;
+}
+
+inline std::uint32_t packColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    const PixelFormat& f = pixelFormat;
+    return packChannel(red, f.redShift, f.redMask) | packChannel(green, f.greenShift, f.greenMask) |
+           packChannel(blue, f.blueShift, f.blueMask);
+}
+
+// Stores the low bytes of a pixel value, little-endian; any other pixel size stores nothing.
+inline void storePixel(std::uint8_t* at, std::uint32_t value, std::uint32_t bytesPerPixel) {
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    switch (bytesPerPixel) {
+    case 1: std::memcpy(at, bytes, 1); break;
+    case 2: std::memcpy(at, bytes, 2); break;
+    case 3: std::memcpy(at, bytes, 3); break;
+    case 4: std::memcpy(at, bytes, 4); break;
+    default: break;
+    }
+}
+
+// Draws one point into the locked picture; points outside it (negative ones too) are left out.
+inline void plotPoint(std::int32_t x, std::int32_t y, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    const FrameTarget& t = frameTarget;
+    if (static_cast<std::uint32_t>(x) >= t.width || static_cast<std::uint32_t>(y) >= t.height) return;
+    const std::uint32_t bytesPerPixel = pixelFormat.bytesPerPixel;
+    storePixel(t.surface + y * t.pitch + x * static_cast<std::int32_t>(bytesPerPixel), packColour(red, green, blue),
+               bytesPerPixel);
+}
+
+// plotPoint for a whole frame of plots: the format and the target are read once, and each channel is packed by
+// a table made with packChannel. A store into the picture then does not make the next plot read the global
+// records again, and a plot costs three look-ups instead of three shifts and masks each.
+class FramePlotter {
+public:
+    FramePlotter();
+
+    void plot(std::int32_t x, std::int32_t y, std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
+        if (static_cast<std::uint32_t>(x) >= width_ || static_cast<std::uint32_t>(y) >= height_) return;
+        storePixel(surface_ + y * pitch_ + x * static_cast<std::int32_t>(bytesPerPixel_),
+                   red_[red] | green_[green] | blue_[blue], bytesPerPixel_);
+    }
+
+private:
+    std::array<std::uint32_t, 256> red_, green_, blue_;
+    std::uint8_t* surface_;
+    std::int32_t pitch_;
+    std::uint32_t bytesPerPixel_, width_, height_;
+};
+
+} // namespace orbisk

@@ -1,0 +1,32 @@
+// The flow pattern schedule: every ten seconds a random direction grid and stage pattern are chosen, and the
+// grid's codes are stamped into the direction map one stage every three tenths of a second.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+namespace orbisk {
+
+struct PatternSchedule {
+    std::int32_t nextChangeTenths;
+    std::int32_t nextStageTenths;
+    std::int32_t gridIndex;
+    std::int32_t patternIndex;
+    std::uint8_t stage;     // 0 right after a change; counts on past the last stage
+    std::uint8_t lastStage; // highest stage of the current pattern; 0 after the start
+};
+
+extern PatternSchedule patternSchedule;
+
+// The calendar time that reseeds the generator at each pattern change; time(nullptr) unless replaced, which a
+// reproducible run does.
+using CalendarClock = std::time_t (*)();
+void setCalendarClock(CalendarClock clock);
+
+void startSchedule();
+void advanceSchedule();
+
+// Writes the grid's code into every cell of each block whose stage in the pattern equals `stage`.
+void stampStage(std::int32_t gridIndex, std::int32_t patternIndex, std::uint8_t stage);
+
+} // namespace orbisk

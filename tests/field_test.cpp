@@ -1,0 +1,124 @@
+// The generator, the random ring, the frame clock's tenths and the seeded layout.
+#include <numeric>
+
+#include "sim/random.h"
+#include "sim/tables.h"
+#include "tests/field_fixture.h"
+
+namespace orbisk::testing {
+namespace {
+
+TEST(Generator, FollowsTheSystemsOwnRule) {
+    srand(1);
+    EXPECT_EQ(rand(), 41);
+    EXPECT_EQ(rand(), 18467);
+    EXPECT_EQ(rand(), 6334);
+    EXPECT_EQ(rand(), 26500);
+    EXPECT_EQ(rand(), 19169);
+    srand(1);
+    EXPECT_EQ(rand(), 41);
+    // The result is bits 16 to 30 of the new state: from state 0x7FFFFFFF the top bit is dropped.
+    srand(0x7FFFFFFFu);
+    EXPECT_EQ(rand(), static_cast<int>(((0x7FFFFFFFu * 214013u + 2531011u) >> 16) & 0x7FFF));
+}
+
+TEST(RandomRing, IsFilledFromTheGeneratorsInitialStateAtStart) {
+    const std::array<std::uint8_t, 256> ring = flowField.ring.bytes;
+    const std::uint8_t first[] = {0x29, 0x23, 0xBE, 0x84, 0xE1, 0x6C, 0xD6, 0xAE, 0x52, 0x90};
+    for (std::size_t k = 0; k < std::size(first); ++k) EXPECT_EQ(ring[k], first[k]) << "byte " << k;
+    srand(1);
+    for (std::size_t k = 0; k < 256; ++k)
+        ASSERT_EQ(ring[k], static_cast<std::uint8_t>(rand())) << "byte " << k;
+    EXPECT_EQ(flowField.ring.cursor, 0);
+}
+
+TEST(RandomRing, RepeatsEvery256Draws) {
+    RandomRing ring = flowField.ring;
+    ring.cursor = 0;
+    const std::uint8_t first = ring.drawRingByte();
+    for (int k = 1; k < 256; ++k) ring.drawRingByte();
+    EXPECT_EQ(ring.cursor, 0);
+    EXPECT_EQ(ring.drawRingByte(), first);
+}
+
+TEST(CellIndex, RunsColumnByColumn) {
+    EXPECT_EQ(cellIndex(0, 0), 0);
+    EXPECT_EQ(cellIndex(0, 479), 479);
+    EXPECT_EQ(cellIndex(1, 0), 480);
+    EXPECT_EQ(cellIndex(639, 479), 307199);
+}
+
+TEST(FrameClock, CountsWholeTenthsTruncated) {
+    const std::pair<float, std::int32_t> cases[] = {{0.0f, 0}, {0.96f, 9}, {9.99f, 99}, {10.0f, 100}, {0.3f, 3}};
+    for (auto [seconds, tenths] : cases) {
+        frameClock.elapsedSeconds = seconds;
+        EXPECT_EQ(elapsedTenths(), tenths) << seconds << " s";
+    }
+}
+
+using SeededField = FieldTest;
+
+TEST_F(SeededField, FrameClockReadsTheTickDifferenceAcrossTheWrap) {
+    startSimulation(0xFFFFFF00u);
+    simulateFrame(0x000000F0u); // 0x1F0 = 496 ms after the start
+    EXPECT_EQ(frameClock.elapsedSeconds, 496.0f * 0.001f);
+}
+
+TEST_F(SeededField, StacksTwoHundredOnEachBlockCentre) {
+    seed();
+    EXPECT_EQ(flowField.particleCount, 38400);
+    EXPECT_EQ(std::accumulate(flowField.cellCounts.begin(), flowField.cellCounts.end(), 0), 38400);
+    EXPECT_EQ(countAt(20, 20), 200);
+    EXPECT_EQ(countAt(620, 460), 200);
+    EXPECT_EQ(countAt(21, 20), 0);
+    EXPECT_EQ(countAt(20, 21), 0);
+    int centres = 0;
+    for (std::int32_t x = 0; x < 640; ++x)
+        for (std::int32_t y = 0; y < 480; ++y)
+            if (countAt(x, y) != 0) {
+                ++centres;
+                EXPECT_EQ((x % 40) * 100 + y % 40, 2020) << x << "," << y;
+            }
+    EXPECT_EQ(centres, 192);
+}
+
+TEST_F(SeededField, LaysOutSlotsPositionsAndColoursByBlock) {
+    seed();
+    struct Expected {
+        std::int32_t slot;
+        std::int16_t x, y;
+        std::uint8_t red, green, blue;
+    };
+    const Expected spots[] = {{0, 20, 20, 0, 0, 255},
+                              {200, 20, 60, 20, 0, 255},
+                              {2400, 60, 20, 0, 15, 240},
+                              {38399, 620, 460, 220, 225, 30}};
+    for (const Expected& e : spots) {
+        const Particle& p = slot(e.slot);
+        EXPECT_EQ(p.x, e.x) << "slot " << e.slot;
+        EXPECT_EQ(p.y, e.y) << "slot " << e.slot;
+        EXPECT_EQ(p.red, e.red) << "slot " << e.slot;
+        EXPECT_EQ(p.green, e.green) << "slot " << e.slot;
+        EXPECT_EQ(p.blue, e.blue) << "slot " << e.slot;
+    }
+    for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
+        const Particle& p = slot(i);
+        ASSERT_EQ(&p, &particleRecords[static_cast<std::size_t>(i)]) << "slot " << i;
+        ASSERT_EQ(p.slot, i);
+        ASSERT_EQ(p.threshold, 0);
+        const int col = i / 2400;
+        const int row = i % 2400 / 200;
+        ASSERT_EQ(p.x, 40 * col + 20) << "slot " << i;
+        ASSERT_EQ(p.y, 40 * row + 20) << "slot " << i;
+    }
+}
+
+TEST_F(SeededField, StartsWithNoFlowAnywhere) {
+    EXPECT_EQ(flowField.directionMap[0], 0); // construction leaves code 0
+    seed();
+    EXPECT_TRUE(std::all_of(flowField.directionMap.begin(), flowField.directionMap.end(),
+                            [](std::uint8_t code) { return code == NoFlow; }));
+}
+
+} // namespace
+} // namespace orbisk::testing

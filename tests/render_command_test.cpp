@@ -1,0 +1,131 @@
+// orbisk-render as a user runs it: its arguments, its outputs and its exit codes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tools/render_options.h"
+
+namespace orbisk {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+class RenderCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("orbisk-render-test-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Result run(const std::string& arguments) const {
+        const std::string errFile = (dir / "stderr").string();
+        const std::string command = std::string(ORBISK_RENDER) + " " + arguments + " 2>" + errFile;
+        Result result{};
+        FILE* pipe = ::popen(command.c_str(), "r");
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) result.out += buffer;
+        const int status = ::pclose(pipe);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream err(errFile);
+        result.err.assign(std::istreambuf_iterator<char>(err), {});
+        return result;
+    }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    fs::path dir;
+};
+
+TEST_F(RenderCommand, FirstFrameStatsAndPpm) {
+    const Result r = run("--frames 1 --stats --out " + path("one.ppm"));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "frame 1\ncursor 204\nmoved 1536\ncountsum 38400\nmaxcount 192\n"
+              "grid 0 pattern 0 stage 0 laststage 0\nstatehash 51884402315fe6c5\n");
+    std::ifstream ppm(path("one.ppm"), std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(ppm), {});
+    const std::string header = "P6\n640 480\n255\n";
+    ASSERT_EQ(bytes.size(), header.size() + 640 * 480 * 3);
+    EXPECT_EQ(bytes.substr(0, header.size()), header);
+    // Slot 0 shows on the first stack at (20, 20) in its seed colour, blue.
+    const std::size_t at = header.size() + (20 * 640 + 20) * 3;
+    EXPECT_EQ(bytes.substr(at, 3), std::string("\x00\x00\xff", 3));
+}
+
+TEST_F(RenderCommand, WritesEveryKthFrameAndPng) {
+    const Result r = run("--frames 4 --every 2 --format 8 --out " + path("f.png"));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    for (const char* name : {"f.png", "f-000002.png", "f-000004.png"}) {
+        std::ifstream png(path(name), std::ios::binary);
+        char signature[8] = {};
+        png.read(signature, 8);
+        EXPECT_EQ(std::string(signature, 8), "\x89PNG\r\n\x1a\n") << name;
+    }
+    EXPECT_FALSE(fs::exists(path("f-000001.png")));
+    EXPECT_FALSE(fs::exists(path("f-000003.png")));
+}
+
+TEST_F(RenderCommand, BadArgumentsGiveOneLineAndExitCodeTwo) {
+    const std::string out = " --out " + path("x.png");
+    for (const std::string& arguments :
+         {std::string("--frames 1 --out"), "--frames 1 --out " + path("x.gif"), "--out " + path("x.png"),
+          "--frames 0" + out, "--frames -3" + out, "--frames 1x" + out, "--frames 1 --format 12" + out,
+          "--frames 1 --fps 0" + out, "--frames 1 --every" + out, "--frames 1 --colour red" + out,
+          "--frames 1 --epoch 1e9" + out, std::string("")}) {
+        const Result r = run(arguments);
+        EXPECT_EQ(r.exitCode, 2) << arguments;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << arguments << ": " << r.err;
+        EXPECT_EQ(r.err.rfind("orbisk-render: ", 0), 0u) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(path("x.png")));
+}
+
+TEST_F(RenderCommand, UnwritableOutputExitsOne) {
+    const Result r = run("--frames 1 --out " + path("missing/dir/x.png"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCommand, HelpGoesToStandardOutput) {
+    const Result r = run("--help");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, RenderUsage);
+}
+
+TEST(RenderOptions, DefaultsAndValues) {
+    const ParsedCommand defaults = parseRenderCommand({"--frames", "5", "--out", "a.PNG"});
+    ASSERT_TRUE(defaults.options);
+    EXPECT_EQ(defaults.options->fps, 60u);
+    EXPECT_EQ(defaults.options->epoch, 1000000000);
+    EXPECT_EQ(defaults.options->format, PictureFormat::Xrgb8888);
+    EXPECT_EQ(defaults.options->kind, ImageKind::Png);
+    EXPECT_FALSE(defaults.options->stats);
+
+    const ParsedCommand all = parseRenderCommand(
+        {"--out", "b.ppm", "--frames", "9", "--fps", "30", "--epoch", "-5", "--format", "15", "--stats", "--every", "3"});
+    ASSERT_TRUE(all.options) << all.error;
+    EXPECT_EQ(all.options->frames, 9u);
+    EXPECT_EQ(all.options->fps, 30u);
+    EXPECT_EQ(all.options->epoch, -5);
+    EXPECT_EQ(all.options->format, PictureFormat::Rgb555);
+    EXPECT_EQ(all.options->kind, ImageKind::Ppm);
+    EXPECT_TRUE(all.options->stats);
+    EXPECT_EQ(all.options->every, 3u);
+    EXPECT_EQ(numberedImagePath("out/b.ppm", 123), "out/b-000123.ppm");
+    EXPECT_EQ(numberedImagePath("b.png", 1234567), "b-1234567.png");
+}
+
+} // namespace
+} // namespace orbisk

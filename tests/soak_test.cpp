@@ -1,0 +1,56 @@
+// Soak: 20,000 frames (over five minutes of the saver at 60 frames a second) with the invariants of the step
+// checked after every frame.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+
+#include "tools/headless.h"
+
+namespace orbisk {
+namespace {
+
+int torusDistance(int a, int b, int size) {
+    const int d = std::abs(a - b);
+    return std::min(d, size - d);
+}
+
+TEST(Soak, InvariantsHoldForTwentyThousandFrames) {
+    resetSimulation();
+    HeadlessRun run(PictureFormat::Xrgb8888, 60, 1234567890);
+    std::vector<Particle> before(ParticleCapacity);
+    std::vector<std::uint16_t> occupants(CellCount);
+    for (int frame = 1; frame <= 20000; ++frame) {
+        for (std::size_t i = 0; i < before.size(); ++i) before[i] = *flowField.slots[i];
+        run.renderFrame();
+
+        const CellCounts& counts = flowField.cellCounts;
+        ASSERT_EQ(std::accumulate(counts.begin(), counts.end(), 0), 38400) << "frame " << frame;
+        ASSERT_LE(*std::max_element(counts.begin(), counts.end()), 200) << "frame " << frame;
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            const Particle& was = before[i];
+            const Particle& is = *flowField.slots[i];
+            ASSERT_EQ(is.slot, static_cast<std::int32_t>(i));
+            ASSERT_TRUE(is.x >= 0 && is.x < 640 && is.y >= 0 && is.y < 480) << "slot " << i << " frame " << frame;
+            ASSERT_GE(counts[static_cast<std::size_t>(cellIndex(is.x, is.y))], 1) << "slot " << i;
+            const int dx = torusDistance(is.x, was.x, 640);
+            const int dy = torusDistance(is.y, was.y, 480);
+            ASSERT_LE(std::max(dx, dy), 1) << "slot " << i << " frame " << frame;
+            const bool moved = dx + dy != 0;
+            for (auto [a, b] : {std::pair{was.red, is.red}, {was.green, is.green}, {was.blue, is.blue}}) {
+                ASSERT_LE(std::abs(a - b), moved ? 4 : 0) << "slot " << i << " frame " << frame;
+            }
+        }
+        if (frame % 1000 == 0) { // the counts are exactly the particles standing on each cell
+            std::fill(occupants.begin(), occupants.end(), 0);
+            for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
+                const Particle& p = *flowField.slots[static_cast<std::size_t>(i)];
+                ++occupants[static_cast<std::size_t>(cellIndex(p.x, p.y))];
+            }
+            ASSERT_TRUE(std::equal(occupants.begin(), occupants.end(), counts.begin())) << "frame " << frame;
+        }
+    }
+}
+
+} // namespace
+} // namespace orbisk

@@ -1,0 +1,64 @@
+// The saver's picture without a display: the frame protocol of the saver driven by a fixed clock, drawing into an
+// in-memory surface of any of the screen formats. The renderer, the tests and the benchmarks all run it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <vector>
+
+#include "sim/field.h"
+
+namespace orbisk {
+
+// 15 is 5-5-5 in two bytes; 8 is the 3-3-2 palette format.
+enum class PictureFormat { Palette8 = 8, Rgb555 = 15, Rgb565 = 16, Rgb888 = 24, Xrgb8888 = 32 };
+
+std::optional<PictureFormat> pictureFormatFromBits(long bits);
+
+// Puts the simulation back to its state at program start (the generator at its initial state, a newly
+// constructed field), so that one process can make several runs.
+void resetSimulation();
+
+// One run of the saver on a freshly started process (or after resetSimulation). Frame k is drawn at tick
+// floor(k × 1000 / fps) milliseconds, and a pattern change at that frame reads the calendar second
+// epoch + tick / 1000.
+class HeadlessRun {
+public:
+    HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t epoch);
+
+    void renderFrame();
+
+    std::uint64_t framesRendered() const { return frame_; }
+    // Particles that moved in the last frame.
+    std::int32_t movedInLastFrame() const { return moved_; }
+    const std::vector<std::uint8_t>& surface() const { return surface_; }
+    std::int32_t pitch() const { return pitch_; }
+    // The picture as a screen would show it: 640 × 480 RGB triples, row by row.
+    std::vector<std::uint8_t> screenRgb() const;
+
+private:
+    PictureFormat format_;
+    std::uint32_t fps_;
+    std::int64_t epoch_;
+    std::uint64_t frame_ = 0;
+    std::int32_t moved_ = 0;
+    std::int32_t pitch_;
+    std::vector<std::uint8_t> surface_;
+    std::vector<std::array<std::int16_t, 2>> positions_;
+};
+
+struct RunStats {
+    std::uint8_t cursor;
+    std::int64_t countSum;
+    std::uint16_t maxCount;
+    std::uint64_t stateHash;
+};
+
+RunStats currentStats();
+
+// FNV-1a, 64 bits, over every slot in use: x and y as little-endian 16-bit values, then red, green and blue.
+std::uint64_t stateHash();
+
+} // namespace orbisk

@@ -1,0 +1,75 @@
+// orbisk-render: runs the saver's picture without a display and writes it to a file.
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sim/schedule.h"
+#include "sim/tables.h"
+#include "tools/headless.h"
+#include "tools/image_file.h"
+#include "tools/render_options.h"
+
+namespace {
+
+using namespace orbisk;
+
+bool writeImage(const RenderOptions& options, const std::string& path, const HeadlessRun& run) {
+    std::string error;
+    const std::vector<std::uint8_t> rgb = run.screenRgb();
+    const bool written = options.kind == ImageKind::Png ? writePng(path, rgb, FieldWidth, FieldHeight, error)
+                                                        : writePpm(path, rgb, FieldWidth, FieldHeight, error);
+    if (!written) std::fprintf(stderr, "orbisk-render: %s\n", error.c_str());
+    return written;
+}
+
+void printStats(const HeadlessRun& run) {
+    const RunStats stats = currentStats();
+    const PatternSchedule& s = patternSchedule;
+    std::printf("frame %" PRIu64 "\n", run.framesRendered());
+    std::printf("cursor %u\n", unsigned{stats.cursor});
+    std::printf("moved %" PRId32 "\n", run.movedInLastFrame());
+    std::printf("countsum %" PRId64 "\n", stats.countSum);
+    std::printf("maxcount %u\n", unsigned{stats.maxCount});
+    std::printf("grid %" PRId32 " pattern %" PRId32 " stage %u laststage %u\n", s.gridIndex, s.patternIndex,
+                unsigned{s.stage}, unsigned{s.lastStage});
+    std::printf("statehash %016" PRIx64 "\n", stats.stateHash);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const ParsedCommand command = parseRenderCommand(std::vector<std::string>(argv + 1, argv + argc));
+    if (command.help) {
+        std::fputs(RenderUsage, stdout);
+        return 0;
+    }
+    if (!command.options) {
+        std::fprintf(stderr, "orbisk-render: %s (--help for usage)\n", command.error.c_str());
+        return 2;
+    }
+    const RenderOptions& options = *command.options;
+
+    // Find out at once, not after a long run, that the picture cannot be written.
+    if (std::FILE* probe = std::fopen(options.out.c_str(), "wb")) {
+        std::fclose(probe);
+    } else {
+        std::fprintf(stderr, "orbisk-render: cannot write '%s': %s\n", options.out.c_str(), std::strerror(errno));
+        return 1;
+    }
+
+    HeadlessRun run(options.format, options.fps, options.epoch);
+    constexpr std::uint64_t ProgressEvery = 1000;
+    for (std::uint64_t k = 1; k <= options.frames; ++k) {
+        run.renderFrame();
+        if (options.every != 0 && k % options.every == 0 && !writeImage(options, numberedImagePath(options.out, k), run))
+            return 1;
+        if (options.frames >= 2 * ProgressEvery && k % ProgressEvery == 0)
+            std::fprintf(stderr, "orbisk-render: frame %" PRIu64 " of %" PRIu64 "\n", k, options.frames);
+    }
+    if (!writeImage(options, options.out, run)) return 1;
+    if (options.stats) printStats(run);
+    return 0;
+}

@@ -1,0 +1,106 @@
+#include "tools/render_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace orbisk {
+namespace {
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    if (text.size() < suffix.size()) return false;
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+        char c = text[text.size() - suffix.size() + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != suffix[i]) return false;
+    }
+    return true;
+}
+
+// The whole text must be a decimal number within [low, high].
+std::optional<long long> parseNumber(const std::string& text, long long low, long long high) {
+    if (text.empty() || text.size() > 20) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || text[0] == ' ' || text[0] == '+') return std::nullopt;
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+ParsedCommand failure(std::string message) { return {std::nullopt, false, std::move(message)}; }
+
+} // namespace
+
+const char RenderUsage[] =
+    "usage: orbisk-render --frames N [--fps F] [--epoch E] [--format 8|15|16|24|32] --out FILE.png|FILE.ppm\n"
+    "                     [--stats] [--every K]\n"
+    "Runs the saver's picture without a display and writes the picture after frame N.\n"
+    "  --frames N   frames to run (frame k is drawn at floor(k * 1000 / F) milliseconds)\n"
+    "  --fps F      frames per second of the fixed clock (default 60)\n"
+    "  --epoch E    calendar second at the start, which picks the flow patterns (default 1000000000)\n"
+    "  --format B   pixel format: 8 (3-3-2 palette), 15 (5-5-5), 16 (5-6-5), 24, 32 (default 32)\n"
+    "  --out FILE   output picture, PNG or binary PPM by its extension\n"
+    "  --stats      print the state of the simulation after the last frame\n"
+    "  --every K    also write every K-th frame as FILE-000123.png\n";
+
+ParsedCommand parseRenderCommand(const std::vector<std::string>& arguments) {
+    RenderOptions options;
+    bool haveFrames = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& name = arguments[i];
+        if (name == "--help" || name == "-h") return {std::nullopt, true, {}};
+        if (name == "--stats") {
+            options.stats = true;
+            continue;
+        }
+        const bool takesValue = name == "--frames" || name == "--fps" || name == "--epoch" || name == "--format" ||
+                                name == "--out" || name == "--every";
+        if (!takesValue) return failure("unknown argument '" + name + "'");
+        if (i + 1 == arguments.size()) return failure(name + " needs a value");
+        const std::string& value = arguments[++i];
+        if (name == "--out") {
+            if (endsWith(value, ".png")) options.kind = ImageKind::Png;
+            else if (endsWith(value, ".ppm")) options.kind = ImageKind::Ppm;
+            else return failure("--out must name a .png or .ppm file, not '" + value + "'");
+            options.out = value;
+            continue;
+        }
+        if (name == "--format") {
+            const auto bits = parseNumber(value, 0, 64);
+            const auto format = bits ? pictureFormatFromBits(static_cast<long>(*bits)) : std::nullopt;
+            if (!format) return failure("--format must be 8, 15, 16, 24 or 32, not '" + value + "'");
+            options.format = *format;
+            continue;
+        }
+        if (name == "--epoch") {
+            const auto epoch = parseNumber(value, INT64_MIN / 2, INT64_MAX / 2);
+            if (!epoch) return failure("--epoch must be a whole number of seconds, not '" + value + "'");
+            options.epoch = *epoch;
+            continue;
+        }
+        const long long high = name == "--fps" ? 1000000 : 1000000000000LL;
+        const auto number = parseNumber(value, 1, high);
+        if (!number) return failure(name + " must be a whole number from 1 to " + std::to_string(high) +
+                                    ", not '" + value + "'");
+        if (name == "--frames") {
+            options.frames = static_cast<std::uint64_t>(*number);
+            haveFrames = true;
+        } else if (name == "--fps") {
+            options.fps = static_cast<std::uint32_t>(*number);
+        } else {
+            options.every = static_cast<std::uint64_t>(*number);
+        }
+    }
+    if (!haveFrames) return failure("--frames is required");
+    if (options.out.empty()) return failure("--out is required");
+    return {options, false, {}};
+}
+
+std::string numberedImagePath(const std::string& out, std::uint64_t frame) {
+    std::string number = std::to_string(frame);
+    if (number.size() < 6) number.insert(0, 6 - number.size(), '0');
+    const std::size_t dot = out.size() - 4; // the extension was checked: .png or .ppm
+    return out.substr(0, dot) + "-" + number + out.substr(dot);
+}
+
+} // namespace orbisk
