@@ -14,7 +14,7 @@ const char* skipSpaces(const char* p) {
 
 } // namespace
 
-const char* commandTail(const char* commandLine, CharNext next) {
+const char* commandTail(const char* commandLine, NextCharacter next) {
     const char* p = commandLine;
     if (*p == '"') {
         // Whole characters, as the platform steps: a quote right after a lead byte belongs to it and ends nothing.

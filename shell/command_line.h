@@ -10,11 +10,11 @@ namespace orbisk {
 
 // Steps over one character. On Windows this is CharNextA, which passes a double-byte character whole and stays on
 // the terminating zero.
-using CharNext = const char* (*)(const char*);
+using NextCharacter = const char* (*)(const char*);
 
 // The command line without the program name (quoted, or up to the first blank) and the blanks after it: every byte
 // from 0x01 to 0x20 counts as a blank here, not only the space.
-const char* commandTail(const char* commandLine, CharNext next);
+const char* commandTail(const char* commandLine, NextCharacter next);
 
 enum class SaverMode { Settings, Preview, FullScreen, ChangePassword };
 

@@ -1,0 +1,10 @@
+// Telling the older Windows family whether a screen saver is running, so that it blocks the task-switching keys
+// while a password guards the desktop.
+#pragma once
+
+namespace orbisk {
+
+// Does nothing outside the older family.
+void setSaverRunning(bool running);
+
+} // namespace orbisk

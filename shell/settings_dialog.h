@@ -1,0 +1,18 @@
+// The settings dialog: the product's picture, icon, title and version, and a button that opens the maker's web
+// page. The saver has no settings of its own.
+#pragma once
+
+#include <windows.h>
+
+namespace orbisk {
+
+// Shows the dialog modally, owned by `owner` (or by nobody). Returns 1 after OK, 2 after Esc or the close box, and
+// DialogBoxParamA's failure value when the dialog cannot be made.
+int showSettingsDialog(HWND owner);
+
+// Registers what the dialog's controls need; this dialog uses only the system's classes.
+BOOL prepareSettingsDialog(HMODULE module);
+
+INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+} // namespace orbisk

@@ -1,0 +1,7 @@
+#include "shell/shell_state.h"
+
+namespace orbisk {
+
+ShellState shellState;
+
+} // namespace orbisk

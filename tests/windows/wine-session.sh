@@ -1,0 +1,80 @@
+# Wine sessions for the Windows tests, sourced by scripts and test drivers. A session is an Xvfb display of its own
+# with a Wine prefix of its own (Wine ties its desktop to the display of its first process): it is started and
+# stopped by PID, and nothing of it outlives wine_session_stop.
+#
+# The tests run the 64-bit twin of the saver under wine64: see README, "Testing the Windows side".
+
+WINE_HOME=${WINE_HOME:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build-win64/wine}
+export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# The saver's texts are Shift-JIS: Wine gives a program code page 932 only under a Japanese locale.
+export LOCPATH=$WINE_HOME/locale WINE_LANG=ja_JP.UTF-8
+
+# Every Wine program of a session runs under the Japanese locale; `env` sets it without this shell trying to.
+wine_run() { env LANG="$WINE_LANG" "$WINE" "$@"; }
+wine_reg() { wine_run reg "$@" >/dev/null; }
+
+# The template prefix, made once: no crash dialog, DirectDraw through GDI, no automatic updates.
+wine_template() {
+    [ -f "$WINE_HOME/template/.ready" ] && return 0
+    rm -rf "$WINE_HOME/template"
+    mkdir -p "$WINE_HOME/locale"
+    [ -d "$LOCPATH/ja_JP.UTF-8" ] || localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8"
+    (
+        export WINEPREFIX=$WINE_HOME/template
+        DISPLAY= wine_run wineboot -i >/dev/null 2>&1
+        wine_reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f
+        wine_reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+        echo disable >"$WINEPREFIX/.update-timestamp"
+        "$WINESERVER" -w
+    )
+    touch "$WINE_HOME/template/.ready"
+}
+
+# wine_session_start NAME DEPTH: a 1024x768 display at DEPTH bits and a prefix copied from the template. Exports
+# DISPLAY and WINEPREFIX, and SESSION_DIR (which holds the PIDs and an environment file for wine_session_enter).
+wine_session_start() {
+    local name=$1 depth=$2
+    wine_template
+    SESSION_DIR=$WINE_HOME/sessions/$name
+    rm -rf "$SESSION_DIR" && mkdir -p "$SESSION_DIR"
+    cp -a "$WINE_HOME/template" "$SESSION_DIR/prefix"
+    export WINEPREFIX=$SESSION_DIR/prefix SESSION_DIR
+    exec 3>"$SESSION_DIR/display"
+    setsid Xvfb -displayfd 3 -screen 0 "1024x768x$depth" -nolisten tcp -noreset </dev/null \
+        >"$SESSION_DIR/xvfb.log" 2>&1 &
+    echo $! >"$SESSION_DIR/xvfb.pid"
+    exec 3>&-
+    local waited=0
+    until [ -s "$SESSION_DIR/display" ]; do
+        sleep 0.1
+        waited=$((waited + 1))
+        [ $waited -lt 100 ] || { echo "Xvfb did not start" >&2; return 1; }
+    done
+    export DISPLAY=:$(cat "$SESSION_DIR/display")
+    # A server that stays up, and the keeper's desktop, spare every program the start and the two-second linger of
+    # a new server; Wine's background programs start here, away from every test's output.
+    setsid env LANG="$WINE_LANG" "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    setsid env LANG="$WINE_LANG" "$WINE" "$WINE_HOME/../tests/windows/orbisk_keeper.exe" </dev/null >/dev/null 2>&1 &
+    echo $! >"$SESSION_DIR/keeper.pid"
+    declare -p DISPLAY WINEPREFIX SESSION_DIR >"$SESSION_DIR/env"
+}
+
+# Re-enters a running session, for a test started by ctest.
+wine_session_enter() { source "$WINE_HOME/sessions/$1/env"; }
+
+stop_pid() {
+    [ -f "$1" ] || return 0
+    local pid
+    pid=$(cat "$1")
+    kill "$pid" 2>/dev/null && while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+    rm -f "$1"
+}
+
+wine_session_stop() {
+    local dir=${1:-$SESSION_DIR}
+    [ -d "$dir" ] || return 0
+    stop_pid "$dir/keeper.pid"
+    WINEPREFIX=$dir/prefix "$WINESERVER" -k 2>/dev/null || true
+    stop_pid "$dir/xvfb.pid"
+}
