@@ -1,9 +1,250 @@
 #include "shell/saver_window.h"
 
-namespace orbisk {
+#include <cstdlib>
 
-// NOT YET BUILT: the saver window, its message loop and its close rules come with the running saver. Until then
-// the full-screen and preview switches end at once with -1, as a switch the program cannot serve.
-int runSaverWindow(HWND) { return -1; }
+#include "display/frame_driver.h"
+#include "shell/password_verifier.h"
+#include "shell/proc_address.h"
+#include "shell/saver_running.h"
+#include "shell/shell_state.h"
+
+namespace orbisk {
+namespace {
+
+constexpr char WindowClassName[] = "WindowsScreenSaverClass";
+constexpr char FullScreenTitle[] = "Screen Saver";
+constexpr char PreviewTitle[] = "Preview";
+constexpr UINT VerifyRequest = WM_APP;    // sent to the saver window to run the password verifier
+constexpr DWORD VerifyDebounceMs = 200;   // a close request this soon after a verification is refused unasked
+constexpr WPARAM CriticalResume = 3;      // PWR_CRITICALRESUME of WM_POWER
+
+struct WindowPlan {
+    DWORD exStyle, style;
+    const char* title;
+    int x, y, width, height;
+};
+
+WindowPlan previewPlan(HWND parent) {
+    RECT client{};
+    GetClientRect(parent, &client);
+    return {0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, PreviewTitle, 0, 0, client.right - client.left,
+            client.bottom - client.top};
+}
+
+WindowPlan fullScreenPlan() {
+    const HDC screen = GetDC(nullptr);
+    RECT box{};
+    GetClipBox(screen, &box);
+    ReleaseDC(nullptr, screen);
+    return {WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, FullScreenTitle, box.left,
+            box.top, box.right - box.left, box.bottom - box.top};
+}
+
+// A second full-screen start brings the running saver to the front instead.
+bool bringRunningSaverForward() {
+    const HWND running = FindWindowA(WindowClassName, FullScreenTitle);
+    if (!running || !IsWindow(running)) return false;
+    SetForegroundWindow(running);
+    return true;
+}
+
+void hideCursor() { SetCursor(nullptr); }
+
+void detachInputMethod(HWND window) {
+    // IMM32 is used only if something else loaded it: the saver has no text input of its own.
+    shellState.imeModule = GetModuleHandleA("IMM32.DLL");
+    if (!shellState.imeModule) return;
+    shellState.imeAssociate = procAddress<ImeAssociate>(shellState.imeModule, "ImmAssociateContext");
+    if (shellState.imeAssociate) shellState.savedImeContext = shellState.imeAssociate(window, nullptr);
+}
+
+void restoreInputMethod(HWND window) {
+    if (shellState.imeModule && shellState.imeAssociate && shellState.savedImeContext)
+        shellState.imeAssociate(window, shellState.savedImeContext);
+}
+
+// The preview's help and context-menu requests belong to the desktop's window around it. WM_HELP carries a
+// pointer to a record that lives only while the message is handled, so it is sent (and waited for, within limits)
+// rather than posted; the system copies the record for a window of another process.
+LRESULT forwardToParent(HWND window, UINT message, LPARAM lParam) {
+    const HWND parent = GetParent(window);
+    if (!parent || !IsWindow(parent)) return 1;
+    const auto parentHandle = reinterpret_cast<WPARAM>(parent);
+    if (message == WM_HELP)
+        SendMessageTimeoutA(parent, message, parentHandle, lParam, SMTO_ABORTIFHUNG, 1000, nullptr);
+    else
+        PostMessageA(parent, message, parentHandle, lParam);
+    return 1;
+}
+
+bool isSwallowedCommand(WPARAM command) {
+    return command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_SCREENSAVE;
+}
+
+void requestClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+
+// Mouse movement closes only beyond the threshold, measured from the start (or the last refused close).
+void onMouseMove(HWND window) {
+    POINT now{};
+    GetCursorPos(&now);
+    const DWORD moved = static_cast<DWORD>(std::abs(now.x - shellState.startCursor.x) +
+                                           std::abs(now.y - shellState.startCursor.y));
+    if (moved > shellState.mouseThreshold) {
+        requestClose(window);
+        shellState.startCursor = now;
+    }
+}
+
+int runMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+} // namespace
+
+int runSaverWindow(HWND parent) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    windowClass.lpfnWndProc = shellWindowProc;
+    windowClass.hInstance = shellState.module;
+    windowClass.hIcon = LoadIconA(shellState.module, MAKEINTRESOURCEA(100)); // none: the icon group is 102
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = WindowClassName;
+
+    WindowPlan plan{};
+    if (parent) {
+        plan = previewPlan(parent);
+        shellState.preview = true; // before the window exists: the frame driver reads it on creation
+    } else {
+        plan = fullScreenPlan();
+        if (bringRunningSaverForward()) return 0;
+        loadPasswordVerifier();
+    }
+    shellState.autoPlayMessage = shellState.olderFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+
+    int result = -1; // no window, so no quit message: the saver could not run
+    if (RegisterClassA(&windowClass)) {
+        shellState.saverWindow = CreateWindowExA(plan.exStyle, WindowClassName, plan.title, plan.style, plan.x, plan.y,
+                                                 plan.width, plan.height, parent, nullptr, shellState.module, nullptr);
+    }
+    if (shellState.saverWindow) {
+        if (!parent) SetForegroundWindow(shellState.saverWindow);
+        result = runMessageLoop();
+    }
+    unloadPasswordVerifier();
+    return result;
+}
+
+LRESULT CALLBACK shellWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool fullScreen = !shellState.preview;
+    switch (message) {
+    case WM_CREATE:
+        detachInputMethod(window);
+        GetCursorPos(&shellState.startCursor);
+        if (fullScreen) hideCursor();
+        break;
+    case WM_DESTROY:
+        restoreInputMethod(window);
+        PostQuitMessage(0);
+        break;
+    case WM_SETTEXT:
+        return 0; // the title never changes
+    case WM_PAINT:
+        if (shellState.closing) return DefWindowProcA(window, message, wParam, lParam);
+        if (fullScreen) hideCursor();
+        break;
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+        if (!fullScreen) return forwardToParent(window, message, lParam);
+        break;
+    case WM_SYSCOMMAND:
+        if (fullScreen && isSwallowedCommand(wParam)) return 0;
+        break;
+    case WM_TIMER:
+        if (shellState.closing) return 0;
+        Sleep(0);
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (shellState.closing) return DefWindowProcA(window, message, wParam, lParam);
+        break;
+    default:
+        break;
+    }
+    return saverWindowProc(window, message, wParam, lParam);
+}
+
+LRESULT shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!shellState.preview && !shellState.closing) {
+        if (message == WM_CLOSE && shellState.olderFamily) {
+            if (!verifyBeforeClose(window)) {
+                GetCursorPos(&shellState.startCursor); // movement counts afresh from here
+                return 0;
+            }
+        } else if (message == VerifyRequest && shellState.olderFamily) {
+            return shellState.verifier ? shellState.verifier(window) : 1;
+        } else if (!shellState.verifying) {
+            switch (message) {
+            case WM_SHOWWINDOW:
+                if (wParam) hideCursor();
+                break;
+            case WM_SETCURSOR:
+                hideCursor();
+                return 1;
+            case WM_ACTIVATEAPP:
+                if (!wParam) requestClose(window);
+                break;
+            case WM_POWER:
+                if (wParam == CriticalResume) requestClose(window);
+                break;
+            case WM_POWERBROADCAST:
+            case WM_KEYDOWN:
+            case WM_SYSKEYDOWN:
+            case WM_LBUTTONDOWN:
+            case WM_RBUTTONDOWN:
+            case WM_MBUTTONDOWN:
+                requestClose(window);
+                break;
+            case WM_MOUSEMOVE:
+                onMouseMove(window);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    if (message != 0 && message == shellState.autoPlayMessage) {
+        requestClose(window);
+        return shellState.verifier ? 1 : 0; // 1 cancels AutoPlay while a password guards the desktop
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+BOOL verifyBeforeClose(HWND window) {
+    if (shellState.verifying || shellState.closing) return FALSE;
+    if (!shellState.verifier) {
+        shellState.closing = TRUE;
+        return TRUE;
+    }
+    if (shellState.lastVerifyTick != static_cast<DWORD>(-1) &&
+        GetTickCount() - shellState.lastVerifyTick < VerifyDebounceMs)
+        return shellState.closing;
+    shellState.verifying = true;
+    MSG dropped;
+    for (int k = 0; k < 2; ++k) PeekMessageA(&dropped, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+    shellState.closing = static_cast<BOOL>(SendMessageA(window, VerifyRequest, 0, 0));
+    shellState.verifying = false;
+    if (!shellState.closing) hideCursor(); // the verifier's dialog showed it
+    shellState.lastVerifyTick = GetTickCount();
+    return shellState.closing;
+}
 
 } // namespace orbisk

@@ -11,9 +11,20 @@ void startSimulation(std::uint32_t tick) {
     seedField();
 }
 
-void simulateFrame(std::uint32_t tick) {
+void advanceFrameClock(std::uint32_t tick) {
     // The unsigned difference makes the wrap of the tick count harmless.
-    frameClock.elapsedSeconds = static_cast<float>(tick - frameClock.tickBase) * 0.001f;
+    std::uint32_t elapsed = tick - frameClock.tickBase;
+    if (elapsed >= ClockRebaseMilliseconds) {
+        const std::uint32_t shift = elapsed / ClockRebaseMilliseconds * ClockRebaseMilliseconds;
+        frameClock.tickBase += shift;
+        elapsed -= shift;
+        rebaseSchedule(static_cast<std::int32_t>(shift / 100));
+    }
+    frameClock.elapsedSeconds = static_cast<float>(elapsed) * 0.001f;
+}
+
+void simulateFrame(std::uint32_t tick) {
+    advanceFrameClock(tick);
     advanceSchedule();
     flowField.stepParticles();
 }

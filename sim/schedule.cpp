@@ -67,4 +67,9 @@ void advanceSchedule() {
     }
 }
 
+void rebaseSchedule(std::int32_t tenths) {
+    patternSchedule.nextChangeTenths -= tenths;
+    patternSchedule.nextStageTenths -= tenths;
+}
+
 } // namespace orbisk

@@ -26,6 +26,9 @@ void setCalendarClock(CalendarClock clock);
 void startSchedule();
 void advanceSchedule();
 
+// Moves the due times back by `tenths`, as the frame clock's origin moves forward by as much.
+void rebaseSchedule(std::int32_t tenths);
+
 // Writes the grid's code into every cell of each block whose stage in the pattern equals `stage`.
 void stampStage(std::int32_t gridIndex, std::int32_t patternIndex, std::uint8_t stage);
 

@@ -57,7 +57,8 @@ wine_session_start() {
     setsid env LANG="$WINE_LANG" "$WINESERVER" -p </dev/null >/dev/null 2>&1
     setsid env LANG="$WINE_LANG" "$WINE" "$WINE_HOME/../tests/windows/orbisk_keeper.exe" </dev/null >/dev/null 2>&1 &
     echo $! >"$SESSION_DIR/keeper.pid"
-    declare -p DISPLAY WINEPREFIX SESSION_DIR >"$SESSION_DIR/env"
+    # Exports, not `declare -p`: a declare sourced inside wine_session_enter would make the names local to it.
+    printf 'export DISPLAY=%q WINEPREFIX=%q SESSION_DIR=%q\n' "$DISPLAY" "$WINEPREFIX" "$SESSION_DIR" >"$SESSION_DIR/env"
 }
 
 # Re-enters a running session, for a test started by ctest.

@@ -1,0 +1,109 @@
+#include "display/display_setup.h"
+
+#include "display/palette.h"
+#include "display/pixels.h"
+#include "sim/frame.h"
+#include "sim/tables.h"
+
+namespace orbisk {
+
+DisplayState display;
+PALETTEENTRY paletteTable[256];
+
+#if defined(_M_IX86) || defined(__i386__)
+static_assert(sizeof(DDSURFACEDESC) == 108 && sizeof(DDPIXELFORMAT) == 32, "the 32-bit DirectDraw records");
+#endif
+
+namespace {
+
+DirectDrawFactory directDrawFactory = DirectDrawCreate;
+
+void giveUp() { releaseDisplay(); }
+
+void fillPaletteTable() {
+    for (int e = 0; e < 256; ++e) {
+        const Colour c = paletteColour(static_cast<std::uint8_t>(e));
+        paletteTable[e] = {c.red, c.green, c.blue, 0};
+    }
+}
+
+bool createSurface(DDSURFACEDESC& description, IDirectDrawSurface** surface) {
+    description.dwSize = sizeof description;
+    return display.directDraw->CreateSurface(&description, surface, nullptr) == DD_OK;
+}
+
+// The screen's channel masks, or false when its depth cannot be drawn on. At 8 bits the palette is installed.
+bool chooseMasks(DWORD bitCount, const DDPIXELFORMAT& format, DWORD masks[3]) {
+    switch (bitCount) {
+    case 8:
+        fillPaletteTable();
+        if (display.directDraw->CreatePalette(DDPCAPS_8BIT, paletteTable, &display.palette, nullptr) != DD_OK ||
+            display.primary->SetPalette(display.palette) != DD_OK)
+            return false;
+        masks[0] = PaletteRedMask, masks[1] = PaletteGreenMask, masks[2] = PaletteBlueMask;
+        return true;
+    case 16:
+    case 24:
+    case 32:
+        masks[0] = format.dwRBitMask, masks[1] = format.dwGBitMask, masks[2] = format.dwBBitMask;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void setDirectDrawFactory(DirectDrawFactory factory) { directDrawFactory = factory ? factory : DirectDrawCreate; }
+
+void releaseDisplay() {
+    if (!display.directDraw) return;
+    display.directDraw->Release();
+    display.directDraw = nullptr;
+}
+
+void setUpDisplay() {
+    if (display.directDraw) return;
+    if (directDrawFactory(nullptr, &display.directDraw, nullptr) != DD_OK) {
+        display.directDraw = nullptr;
+        return;
+    }
+    // Exclusive and full screen, but no display mode is set: the desktop keeps its resolution and depth.
+    if (display.directDraw->SetCooperativeLevel(display.saverWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK)
+        return giveUp();
+
+    DDSURFACEDESC primary{};
+    primary.dwFlags = DDSD_CAPS;
+    primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE; // no back buffer, no flipping
+    if (!createSurface(primary, &display.primary)) return giveUp();
+
+    // Without a readable pixel format there is nothing sound to draw with: give up as for any failed step.
+    DDPIXELFORMAT format{};
+    format.dwSize = sizeof format;
+    if (display.primary->GetPixelFormat(&format) != DD_OK) return giveUp();
+    DWORD masks[3];
+    if (!chooseMasks(format.dwRGBBitCount, format, masks)) {
+        const bool depthUnsupported = format.dwRGBBitCount != 8;
+        giveUp();
+        if (depthUnsupported) display.colourDepthUnsupported = 1;
+        return;
+    }
+
+    DDSURFACEDESC offscreen{};
+    offscreen.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH; // no pixel format: the screen's
+    offscreen.dwWidth = FieldWidth;
+    offscreen.dwHeight = FieldHeight;
+    offscreen.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    if (!createSurface(offscreen, &display.offscreen)) return giveUp();
+
+    if (display.directDraw->CreateClipper(0, &display.clipper, nullptr) != DD_OK) return giveUp();
+    if (display.clipper->SetHWnd(0, display.saverWindow) != DD_OK) return giveUp();
+    if (display.primary->SetClipper(display.clipper) != DD_OK) return giveUp();
+
+    // The tick base is read before the seeding, so the seeding's time counts into the first frame.
+    const DWORD tick = GetTickCount();
+    adoptPixelFormat(format.dwRGBBitCount, masks[0], masks[1], masks[2]);
+    startSimulation(tick);
+}
+
+} // namespace orbisk
