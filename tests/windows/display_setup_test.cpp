@@ -1,0 +1,389 @@
+// The display set-up against a scripted DirectDraw: every object records the calls made on it and answers what the
+// case scripts, so each step of the set-up can be made to fail in turn and the state it leaves behind inspected.
+#include <windows.h>
+#include <ddraw.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "display/display_setup.h"
+#include "display/pixels.h"
+#include "sim/field.h"
+#include "tools/headless.h"
+
+namespace orbisk {
+namespace {
+
+// Every method of IDirectDraw answers E_NOTIMPL unless a fake overrides it.
+struct InertDirectDraw : IDirectDraw {
+    HRESULT STDMETHODCALLTYPE Compact() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateClipper(DWORD, LPDIRECTDRAWCLIPPER *, IUnknown *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreatePalette(DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE *, IUnknown *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC, LPDIRECTDRAWSURFACE *, IUnknown *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DuplicateSurface(LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDisplayModes(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMMODESCALLBACK) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumSurfaces(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FlipToGDISurface() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCaps(LPDDCAPS, LPDDCAPS) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDisplayMode(LPDDSURFACEDESC) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetFourCCCodes(LPDWORD, LPDWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetGDISurface(LPDIRECTDRAWSURFACE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMonitorFrequency(LPDWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetScanLine(LPDWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetVerticalBlankStatus(WINBOOL *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Initialize(GUID *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RestoreDisplayMode() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD, DWORD, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE WaitForVerticalBlank(DWORD, HANDLE) override { return E_NOTIMPL; }
+};
+
+// Every method of IDirectDrawSurface answers E_NOTIMPL unless a fake overrides it.
+struct InertDirectDrawSurface : IDirectDrawSurface {
+    HRESULT STDMETHODCALLTYPE AddAttachedSurface(LPDIRECTDRAWSURFACE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AddOverlayDirtyRect(LPRECT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Blt(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDBLTFX) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BltBatch(LPDDBLTBATCH, DWORD, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BltFast(DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DeleteAttachedSurface(DWORD, LPDIRECTDRAWSURFACE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumAttachedSurfaces(LPVOID, LPDDENUMSURFACESCALLBACK) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumOverlayZOrders(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS, LPDIRECTDRAWSURFACE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetBltStatus(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCaps(LPDDSCAPS) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetClipper(LPDIRECTDRAWCLIPPER *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetColorKey(DWORD, LPDDCOLORKEY) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDC(HDC *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetFlipStatus(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetOverlayPosition(LPLONG, LPLONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPalette(LPDIRECTDRAWPALETTE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPixelFormat(LPDDPIXELFORMAT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTDRAW, LPDDSURFACEDESC) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsLost() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Lock(LPRECT, LPDDSURFACEDESC, DWORD, HANDLE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ReleaseDC(HDC) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Restore() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetColorKey(DWORD, LPDDCOLORKEY) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetOverlayPosition(LONG, LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetPalette(LPDIRECTDRAWPALETTE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Unlock(LPVOID) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UpdateOverlayDisplay(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UpdateOverlayZOrder(DWORD, LPDIRECTDRAWSURFACE) override { return E_NOTIMPL; }
+};
+
+// Every method of IDirectDrawClipper answers E_NOTIMPL unless a fake overrides it.
+struct InertDirectDrawClipper : IDirectDrawClipper {
+    HRESULT STDMETHODCALLTYPE GetClipList(LPRECT, LPRGNDATA, LPDWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetHWnd(HWND *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTDRAW, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsClipListChanged(WINBOOL *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetClipList(LPRGNDATA, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetHWnd(DWORD, HWND) override { return E_NOTIMPL; }
+};
+
+// Every method of IDirectDrawPalette answers E_NOTIMPL unless a fake overrides it.
+struct InertDirectDrawPalette : IDirectDrawPalette {
+    HRESULT STDMETHODCALLTYPE GetCaps(LPDWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetEntries(DWORD, DWORD, DWORD, LPPALETTEENTRY) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTDRAW, DWORD, LPPALETTEENTRY) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetEntries(DWORD, DWORD, DWORD, LPPALETTEENTRY) override { return E_NOTIMPL; }
+};
+
+// What one case expects of DirectDraw: the result of each step (DD_OK unless scripted), the screen's format, and
+// the record of what was asked.
+struct Script {
+    std::map<std::string, HRESULT> results;
+    DWORD bitCount = 32;
+    DWORD masks[3] = {0xFF0000, 0xFF00, 0xFF};
+
+    std::vector<std::string> calls;
+    std::map<std::string, int> releases; // per object
+    int factoryCalls = 0;
+    DWORD cooperativeFlags = 0;
+    HWND cooperativeWindow = nullptr, clipperWindow = nullptr;
+    DDSURFACEDESC offscreenDescription{};
+    DWORD paletteFlags = 0;
+    PALETTEENTRY paletteEntries[256]{};
+    IDirectDrawPalette* attachedPalette = nullptr;
+    IDirectDrawClipper* attachedClipper = nullptr;
+
+    HRESULT step(const std::string& name) {
+        calls.push_back(name);
+        const auto scripted = results.find(name);
+        return scripted == results.end() ? DD_OK : scripted->second;
+    }
+};
+
+Script* script = nullptr;
+
+// The reference counting every fake shares: releases are counted per object, nothing is freed.
+template <typename Interface>
+struct Counted : Interface {
+    explicit Counted(std::string name) : name_(std::move(name)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ++script->releases[name_];
+        return 0;
+    }
+    std::string name_;
+};
+
+struct FakePalette : Counted<InertDirectDrawPalette> {
+    FakePalette() : Counted("palette") {}
+};
+
+struct FakeClipper : Counted<InertDirectDrawClipper> {
+    FakeClipper() : Counted("clipper") {}
+    HRESULT STDMETHODCALLTYPE SetHWnd(DWORD, HWND window) override {
+        script->clipperWindow = window;
+        return script->step("SetHWnd");
+    }
+};
+
+struct FakeSurface : Counted<InertDirectDrawSurface> {
+    using Counted::Counted;
+    HRESULT STDMETHODCALLTYPE GetPixelFormat(LPDDPIXELFORMAT format) override {
+        const HRESULT result = script->step("GetPixelFormat");
+        if (format->dwSize != sizeof *format) return DDERR_INVALIDPARAMS;
+        format->dwFlags = script->bitCount == 8 ? DDPF_RGB | DDPF_PALETTEINDEXED8 : DDPF_RGB;
+        format->dwRGBBitCount = script->bitCount;
+        format->dwRBitMask = script->masks[0];
+        format->dwGBitMask = script->masks[1];
+        format->dwBBitMask = script->masks[2];
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE SetPalette(LPDIRECTDRAWPALETTE palette) override {
+        script->attachedPalette = palette;
+        return script->step("SetPalette");
+    }
+    HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) override {
+        script->attachedClipper = clipper;
+        return script->step("SetClipper");
+    }
+};
+
+struct FakeDirectDraw : Counted<InertDirectDraw> {
+    FakeDirectDraw() : Counted("directDraw") {}
+    FakeSurface primary{"primary"}, offscreen{"offscreen"};
+    FakeClipper clipper;
+    FakePalette palette;
+
+    HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override {
+        script->cooperativeWindow = window;
+        script->cooperativeFlags = flags;
+        return script->step("SetCooperativeLevel");
+    }
+    HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC description, LPDIRECTDRAWSURFACE* surface,
+                                            IUnknown*) override {
+        const bool isPrimary = (description->dwFlags & DDSD_CAPS) &&
+                               (description->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE);
+        if (!isPrimary) script->offscreenDescription = *description;
+        const HRESULT result = script->step(isPrimary ? "CreateSurface primary" : "CreateSurface offscreen");
+        *surface = result == DD_OK ? (isPrimary ? &primary : &offscreen) : nullptr;
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* made,
+                                            IUnknown*) override {
+        script->paletteFlags = flags;
+        std::copy(entries, entries + 256, script->paletteEntries);
+        const HRESULT result = script->step("CreatePalette");
+        *made = result == DD_OK ? &palette : nullptr;
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE CreateClipper(DWORD, LPDIRECTDRAWCLIPPER* made, IUnknown*) override {
+        const HRESULT result = script->step("CreateClipper");
+        *made = result == DD_OK ? &clipper : nullptr;
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD, DWORD, DWORD) override {
+        return script->step("SetDisplayMode");
+    }
+};
+
+FakeDirectDraw* fakeDirectDraw = nullptr;
+
+// Hands out the fake even when told to fail, as a careless driver might: a failed creation must not be trusted.
+HRESULT WINAPI makeFake(GUID*, IDirectDraw** object, IUnknown*) {
+    ++script->factoryCalls;
+    *object = fakeDirectDraw;
+    const auto scripted = script->results.find("DirectDrawCreate");
+    return scripted == script->results.end() ? DD_OK : scripted->second;
+}
+
+const HWND SaverWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1234));
+
+class DisplaySetUp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display = {};
+        resetSimulation();
+        display.saverWindow = SaverWindow;
+        script = &script_;
+        fakeDirectDraw = &directDraw_;
+        setDirectDrawFactory(makeFake);
+    }
+    void TearDown() override {
+        setDirectDrawFactory(nullptr);
+        display = {};
+        resetSimulation();
+        script = nullptr;
+        fakeDirectDraw = nullptr;
+    }
+    void useFormat(DWORD bitCount, DWORD red, DWORD green, DWORD blue) {
+        script_.bitCount = bitCount;
+        script_.masks[0] = red, script_.masks[1] = green, script_.masks[2] = blue;
+    }
+    int releasesOf(const std::string& object) { return script_.releases[object]; }
+
+    Script script_;
+    FakeDirectDraw directDraw_;
+};
+
+// Each step of the set-up failing in turn: the set-up stops there, and nothing of the display is left.
+TEST_F(DisplaySetUp, EveryFailedStepReleasesTheObjectOnceAndLeavesNoDisplay) {
+    const std::vector<std::pair<const char*, DWORD>> steps = {
+        {"DirectDrawCreate", 32},       {"SetCooperativeLevel", 32}, {"CreateSurface primary", 32},
+        {"GetPixelFormat", 32},         {"CreatePalette", 8},        {"SetPalette", 8},
+        {"CreateSurface offscreen", 16}, {"CreateClipper", 24},      {"SetHWnd", 32},
+        {"SetClipper", 8}};
+    for (const auto& [step, bits] : steps) {
+        SCOPED_TRACE(std::string(step) + " fails at " + std::to_string(bits) + " bits");
+        TearDown();
+        script_ = Script{};
+        SetUp();
+        useFormat(bits, bits == 16 ? 0xF800 : bits == 8 ? 0 : 0xFF0000, bits == 16 ? 0x07E0 : bits == 8 ? 0 : 0xFF00,
+                  bits == 16 ? 0x001F : bits == 8 ? 0 : 0xFF);
+        script_.results[step] = DDERR_GENERIC;
+
+        setUpDisplay();
+
+        EXPECT_EQ(display.directDraw, nullptr);
+        const bool created = std::string(step) != "DirectDrawCreate";
+        EXPECT_EQ(releasesOf("directDraw"), created ? 1 : 0);
+        // What the object made goes with it: releasing them as well would release them twice.
+        for (const char* made : {"primary", "offscreen", "clipper", "palette"}) EXPECT_EQ(releasesOf(made), 0) << made;
+        EXPECT_EQ(display.colourDepthUnsupported, 0);
+        EXPECT_EQ(flowField.particleCount, 0) << "the field was seeded";
+        if (created) {
+            EXPECT_EQ(script_.calls.back(), step) << "the set-up went on after the failure";
+        }
+    }
+}
+
+TEST_F(DisplaySetUp, ADepthItCannotDrawOnIsToldApartFromOtherFailures) {
+    for (const DWORD bits : {1u, 4u, 15u, 0u}) {
+        SCOPED_TRACE(bits);
+        TearDown();
+        script_ = Script{};
+        SetUp();
+        useFormat(bits, 0, 0, 0);
+
+        setUpDisplay();
+
+        EXPECT_EQ(display.directDraw, nullptr);
+        EXPECT_EQ(releasesOf("directDraw"), 1);
+        EXPECT_EQ(display.colourDepthUnsupported, 1);
+        EXPECT_EQ(flowField.particleCount, 0);
+        EXPECT_EQ(script_.calls.back(), "GetPixelFormat");
+    }
+}
+
+TEST_F(DisplaySetUp, SucceedsWithoutChangingTheDisplayModeAndBindsEverythingToTheSaverWindow) {
+    setUpDisplay();
+
+    ASSERT_EQ(display.directDraw, static_cast<IDirectDraw*>(&directDraw_));
+    EXPECT_EQ(display.primary, static_cast<IDirectDrawSurface*>(&directDraw_.primary));
+    EXPECT_EQ(display.offscreen, static_cast<IDirectDrawSurface*>(&directDraw_.offscreen));
+    EXPECT_EQ(display.clipper, static_cast<IDirectDrawClipper*>(&directDraw_.clipper));
+    EXPECT_EQ(display.palette, nullptr) << "a palette only at 8 bits";
+    EXPECT_EQ(script_.calls, (std::vector<std::string>{"SetCooperativeLevel", "CreateSurface primary", "GetPixelFormat",
+                                                       "CreateSurface offscreen", "CreateClipper", "SetHWnd",
+                                                       "SetClipper"}));
+    EXPECT_EQ(script_.cooperativeWindow, SaverWindow);
+    EXPECT_EQ(script_.cooperativeFlags, static_cast<DWORD>(DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN));
+    EXPECT_EQ(script_.clipperWindow, SaverWindow);
+    EXPECT_EQ(script_.attachedClipper, static_cast<IDirectDrawClipper*>(&directDraw_.clipper));
+    const DDSURFACEDESC& off = script_.offscreenDescription;
+    EXPECT_EQ(off.dwWidth, 640u);
+    EXPECT_EQ(off.dwHeight, 480u);
+    EXPECT_TRUE(off.ddsCaps.dwCaps & DDSCAPS_OFFSCREENPLAIN);
+    EXPECT_FALSE(off.dwFlags & DDSD_PIXELFORMAT) << "the off-screen surface takes the screen's own format";
+    EXPECT_EQ(releasesOf("directDraw"), 0);
+    EXPECT_EQ(flowField.particleCount, 38400) << "the field is seeded";
+    EXPECT_EQ(frameTarget.width, 640u);
+    EXPECT_EQ(frameTarget.height, 480u);
+
+    // Once the display is ready a second set-up asks nothing and leaves the field as it is.
+    const auto callsBefore = script_.calls;
+    const std::uint64_t fieldBefore = stateHash();
+    setUpDisplay();
+    EXPECT_EQ(script_.factoryCalls, 1);
+    EXPECT_EQ(script_.calls, callsBefore);
+    EXPECT_EQ(display.directDraw, static_cast<IDirectDraw*>(&directDraw_));
+    EXPECT_EQ(stateHash(), fieldBefore);
+}
+
+struct FormatCase {
+    DWORD bits, red, green, blue;
+    std::uint32_t bytesPerPixel, wantRed, wantGreen, wantBlue;
+    std::int32_t redShift, greenShift, blueShift;
+};
+
+TEST_F(DisplaySetUp, TakesTheScreensPixelFormatAtEachDepth) {
+    const FormatCase cases[] = {
+        {32, 0xFF0000, 0xFF00, 0xFF, 4, 0xFF0000, 0xFF00, 0xFF, 16, 8, 0},
+        {24, 0xFF0000, 0xFF00, 0xFF, 3, 0xFF0000, 0xFF00, 0xFF, 16, 8, 0},
+        {16, 0xF800, 0x07E0, 0x001F, 2, 0xF800, 0x07E0, 0x001F, 8, 3, -3},
+        // At 8 bits the screen reports no masks: the 3-3-2 palette's are used.
+        {8, 0, 0, 0, 1, 0xE0, 0x1C, 0x03, 0, -3, -6},
+    };
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(c.bits);
+        TearDown();
+        script_ = Script{};
+        SetUp();
+        useFormat(c.bits, c.red, c.green, c.blue);
+
+        setUpDisplay();
+
+        ASSERT_NE(display.directDraw, nullptr);
+        EXPECT_EQ(pixelFormat.bytesPerPixel, c.bytesPerPixel);
+        EXPECT_EQ(pixelFormat.redMask, c.wantRed);
+        EXPECT_EQ(pixelFormat.greenMask, c.wantGreen);
+        EXPECT_EQ(pixelFormat.blueMask, c.wantBlue);
+        EXPECT_EQ(pixelFormat.redShift, c.redShift);
+        EXPECT_EQ(pixelFormat.greenShift, c.greenShift);
+        EXPECT_EQ(pixelFormat.blueShift, c.blueShift);
+        EXPECT_EQ(display.palette != nullptr, c.bits == 8);
+    }
+}
+
+TEST_F(DisplaySetUp, InstallsTheThreeThreeTwoPaletteAtEightBits) {
+    useFormat(8, 0, 0, 0);
+
+    setUpDisplay();
+
+    ASSERT_NE(display.directDraw, nullptr);
+    EXPECT_TRUE(script_.paletteFlags & DDPCAPS_8BIT);
+    EXPECT_EQ(script_.attachedPalette, static_cast<IDirectDrawPalette*>(&directDraw_.palette));
+    auto rgb = [](const PALETTEENTRY& e) { return std::vector<int>{e.peRed, e.peGreen, e.peBlue}; };
+    const PALETTEENTRY* tables[] = {paletteTable, script_.paletteEntries}; // ours, and what DirectDraw was given
+    for (const PALETTEENTRY* table : tables) {
+        EXPECT_EQ(rgb(table[0x00]), (std::vector<int>{0, 0, 0}));
+        EXPECT_EQ(rgb(table[0x92]), (std::vector<int>{145, 145, 170}));
+        EXPECT_EQ(rgb(table[0x1F]), (std::vector<int>{0, 255, 255}));
+        EXPECT_EQ(rgb(table[0xE0]), (std::vector<int>{255, 0, 0}));
+        EXPECT_EQ(rgb(table[0xFF]), (std::vector<int>{255, 255, 255}));
+    }
+}
+
+} // namespace
+} // namespace orbisk

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# settings_dialog_screenshot.sh [OUT.png]: a picture of the settings dialog under Wine, in a session of its own, for
+# the documentation (docs/settings-dialog.png by default). Needs the 64-bit build (scripts/build).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+out=$(realpath -m "${1:-$here/../../docs/settings-dialog.png}")
+SESSION=screenshot
+
+source "$here/wine-session.sh"
+trap 'wine_session_stop "$WINE_HOME/sessions/$SESSION"' EXIT
+wine_session_start $SESSION 24
+source "$here/probe_lib.sh"
+trap 'stop_started; wine_session_stop "$WINE_HOME/sessions/$SESSION"' EXIT
+
+start "$(windows_path "$SAVER")"
+dialog=$(find_dialog) || true
+[ -n "$dialog" ] || { echo "the dialog did not open" >&2; exit 1; }
+# Without a window manager Wine draws the caption as inactive; show it as the desktop would.
+probe send "$dialog" 0x0086 1 0 >/dev/null # WM_NCACTIVATE
+sleep 0.5
+read -r x y width height < <(xdotool getwindowgeometry --shell "$(x_window '^Vantrel・$')" |
+    awk -F= '/^[XYWH]/ { v[$1] = $2 } END { print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }')
+mkdir -p "$(dirname "$out")"
+xwd -root -silent | /usr/bin/convert xwd:- -crop "${width}x${height}+$x+$y" +repage "$out"
+probe command "$dialog" 2
+echo "$out: ${width}x${height}, dialog closed with $(exit_code)"
