@@ -1,0 +1,540 @@
+// The saver window's message chain and close rules, on real windows of this thread: each case sets the shell up as
+// runSaverWindow does (without its message loop), sends messages straight to the window and looks in the thread's
+// queue for the WM_CLOSE that a close request posts. The display factory always fails, so a full-screen window has
+// no display and no frame timer: every frame message in the queue comes from the test's own calls of the timer.
+#include <windows.h>
+#include <ddraw.h>
+#include <pbt.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "display/display_setup.h"
+#include "display/frame_driver.h"
+#include "shell/saver_window.h"
+#include "shell/shell_state.h"
+
+namespace orbisk {
+namespace {
+
+constexpr char SaverClass[] = "WindowsScreenSaverClass";
+constexpr char HostClass[] = "OrbiskCloseRulesHost";
+
+HRESULT WINAPI noDirectDraw(GUID*, IDirectDraw** object, IUnknown*) {
+    *object = nullptr;
+    return DDERR_NODIRECTDRAWHW;
+}
+
+// What the preview's host window received.
+struct HostLog {
+    int helps = 0, menus = 0;
+    WPARAM helpWParam = 0, menuWParam = 0;
+    LPARAM menuLParam = 0;
+    bool helpReadable = false;
+    HELPINFO help = {};
+} hostLog;
+
+LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HELP) {
+        ++hostLog.helps;
+        hostLog.helpWParam = wParam;
+        hostLog.helpReadable = lParam != 0;
+        if (lParam) hostLog.help = *reinterpret_cast<const HELPINFO*>(lParam); // only valid while handled
+        return TRUE;
+    }
+    if (message == WM_CONTEXTMENU) {
+        ++hostLog.menus;
+        hostLog.menuWParam = wParam;
+        hostLog.menuLParam = lParam;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The password verifier's stand-in: counts its calls, notes what it saw and answers as scripted. Like the real
+// one's dialog it shows the cursor, and it may act on the window while it "shows" (as messages arriving meanwhile).
+struct VerifierScript {
+    int calls = 0;
+    BOOL answer = FALSE;
+    HWND window = nullptr;
+    bool sawVerifying = false;
+    void (*meanwhile)(HWND) = nullptr;
+} script;
+
+BOOL WINAPI scriptedVerifier(HWND window) {
+    ++script.calls;
+    script.window = window;
+    script.sawVerifying = shellState.verifying;
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    if (script.meanwhile) script.meanwhile(window);
+    return script.answer;
+}
+
+void resetState() {
+    shellState = ShellState{};
+    shellState.module = GetModuleHandleA(nullptr);
+    display.saverWindow = nullptr;
+    display.colourDepthUnsupported = 0;
+    frameDriver.frameTimer = 0;
+    frameDriver.framePending.store(0);
+    frameDriver.previewBitmap = nullptr;
+}
+
+// Removes the posted `message`s of `window` from the queue and counts them.
+int takePosted(HWND window, UINT message) {
+    int count = 0;
+    MSG posted;
+    while (PeekMessageA(&posted, window, message, message, PM_REMOVE)) ++count;
+    return count;
+}
+
+bool quitPosted() {
+    MSG quit;
+    return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+}
+
+POINT cursorNow() {
+    POINT at{};
+    GetCursorPos(&at);
+    return at;
+}
+
+bool samePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+
+class CloseRules : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        setDirectDrawFactory(noDirectDraw);
+        WNDCLASSA saverClass{};
+        saverClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+        saverClass.lpfnWndProc = shellWindowProc;
+        saverClass.hInstance = GetModuleHandleA(nullptr);
+        saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        saverClass.lpszClassName = SaverClass;
+        ASSERT_TRUE(RegisterClassA(&saverClass));
+        WNDCLASSA hostClass{};
+        hostClass.lpfnWndProc = hostProc;
+        hostClass.hInstance = GetModuleHandleA(nullptr);
+        hostClass.lpszClassName = HostClass;
+        ASSERT_TRUE(RegisterClassA(&hostClass));
+    }
+
+    void SetUp() override {
+        resetState();
+        hostLog = {};
+        script = {};
+    }
+
+    void TearDown() override {
+        if (saver && IsWindow(saver)) DestroyWindow(saver);
+        if (host) DestroyWindow(host);
+        MSG left;
+        while (PeekMessageA(&left, nullptr, 0, 0, PM_REMOVE)) {
+        } // the quit message and whatever the windows' end posted
+        saver = host = nullptr;
+        resetState();
+    }
+
+    void setFamily(bool older) {
+        shellState.olderFamily = older;
+        shellState.autoPlayMessage = older ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+    }
+
+    // Handles what the creation queued; a close request among it is a fault.
+    void settle() {
+        int closes = 0;
+        MSG queued;
+        while (PeekMessageA(&queued, nullptr, 0, 0, PM_REMOVE)) {
+            if (queued.message == WM_CLOSE) ++closes;
+            else DispatchMessageA(&queued);
+        }
+        EXPECT_EQ(closes, 0) << "making the window asked to close it";
+    }
+
+    void openFullScreen(bool older) {
+        setFamily(older);
+        const HDC screen = GetDC(nullptr);
+        RECT box{};
+        GetClipBox(screen, &box);
+        ReleaseDC(nullptr, screen);
+        saver = CreateWindowExA(WS_EX_TOPMOST, SaverClass, "Screen Saver",
+                                WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.left, box.top,
+                                box.right - box.left, box.bottom - box.top, nullptr, nullptr, shellState.module, nullptr);
+        ASSERT_NE(saver, nullptr);
+        shellState.saverWindow = saver;
+        settle();
+        ASSERT_EQ(frameDriver.frameTimer, 0u) << "a frame timer without a display";
+    }
+
+    void openPreview(bool older) {
+        setFamily(older);
+        host = CreateWindowExA(0, HostClass, "Desktop", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr,
+                               shellState.module, nullptr);
+        ASSERT_NE(host, nullptr);
+        RECT client{};
+        GetClientRect(host, &client);
+        shellState.preview = true;
+        saver = CreateWindowExA(0, SaverClass, "Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                client.right, client.bottom, host, nullptr, shellState.module, nullptr);
+        ASSERT_NE(saver, nullptr);
+        shellState.saverWindow = saver;
+        settle();
+    }
+
+    void loadVerifier(BOOL answer) {
+        script.answer = answer;
+        shellState.verifier = scriptedVerifier;
+    }
+
+    HWND saver = nullptr, host = nullptr;
+};
+
+TEST_F(CloseRules, TitleNeverChanges) {
+    for (const bool preview : {false, true}) {
+        SCOPED_TRACE(preview ? "preview" : "full screen");
+        TearDown();
+        SetUp();
+        if (preview) openPreview(false);
+        else openFullScreen(false);
+        EXPECT_EQ(SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Renamed")), 0);
+        char title[64] = {};
+        GetWindowTextA(saver, title, sizeof title);
+        EXPECT_STREQ(title, preview ? "Preview" : "Screen Saver");
+    }
+}
+
+TEST_F(CloseRules, FullScreenSwallowsSwitchingAndSaverCommands) {
+    openFullScreen(false);
+    for (const WPARAM command : {SC_SCREENSAVE, SC_NEXTWINDOW, SC_PREVWINDOW}) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(SendMessageA(saver, WM_SYSCOMMAND, command, 0), 0);
+        EXPECT_TRUE(IsWindow(saver));
+        EXPECT_EQ(takePosted(saver, WM_CLOSE), 0);
+    }
+}
+
+// The messages that can close the full-screen saver, each tried in the four situations in which only the first
+// (full screen, nothing in progress) closes.
+TEST_F(CloseRules, InputClosesOnlyTheRunningFullScreenSaver) {
+    struct Trigger {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        bool closes;
+    };
+    const Trigger triggers[] = {
+        {"activation lost", WM_ACTIVATEAPP, FALSE, true},
+        {"activation gained", WM_ACTIVATEAPP, TRUE, false},
+        {"power: suspend request", WM_POWER, 1, false},
+        {"power: suspend resume", WM_POWER, 2, false},
+        {"power: critical resume", WM_POWER, 3, true},
+        {"power broadcast: query suspend", WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, true},
+        {"power broadcast: status change", WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, true},
+        {"power broadcast: resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, true},
+        {"key", WM_KEYDOWN, 'A', true},
+        {"system key", WM_SYSKEYDOWN, 'A', true},
+        {"left button", WM_LBUTTONDOWN, MK_LBUTTON, true},
+        {"right button", WM_RBUTTONDOWN, MK_RBUTTON, true},
+        {"middle button", WM_MBUTTONDOWN, MK_MBUTTON, true},
+        {"mouse far from the start", WM_MOUSEMOVE, 0, true},
+        {"cursor shape", WM_SETCURSOR, 0, false},
+        {"shown", WM_SHOWWINDOW, TRUE, false},
+    };
+    enum Situation { Running, Preview, Closing, Verifying };
+    for (const Situation situation : {Running, Preview, Closing, Verifying}) {
+        static const char* const names[] = {"running", "preview", "closing", "verifying"};
+        SCOPED_TRACE(names[situation]);
+        TearDown();
+        SetUp();
+        if (situation == Preview) openPreview(false);
+        else openFullScreen(false);
+        shellState.closing = situation == Closing;
+        shellState.verifying = situation == Verifying;
+        for (const Trigger& trigger : triggers) {
+            SCOPED_TRACE(trigger.name);
+            const POINT now = cursorNow();
+            shellState.startCursor = {now.x - 50, now.y - 50};
+            SendMessageA(saver, trigger.message, trigger.wParam, MAKELPARAM(1, 1));
+            EXPECT_EQ(takePosted(saver, WM_CLOSE), trigger.closes && situation == Running ? 1 : 0);
+            EXPECT_TRUE(IsWindow(saver));
+        }
+    }
+}
+
+// Only the cursor's own distance from the start counts, as |dx| + |dy| beyond 4; the message's coordinates do not.
+TEST_F(CloseRules, MouseMovementClosesBeyondFourPixelsFromTheStart) {
+    struct Move {
+        int dx, dy;
+        bool closes;
+    };
+    const Move moves[] = {{0, 0, false},  {3, 1, false}, {3, 2, true},   {0, 4, false}, {0, 5, true},
+                          {-4, 0, false}, {-5, 0, true}, {-2, -2, false}, {-2, -3, true}, {2, -3, true}};
+    openFullScreen(false);
+    for (const Move& move : moves) {
+        SCOPED_TRACE(testing::Message() << move.dx << ", " << move.dy);
+        const POINT now = cursorNow();
+        const POINT start = {now.x - move.dx, now.y - move.dy};
+        shellState.startCursor = start;
+        SendMessageA(saver, WM_MOUSEMOVE, 0, MAKELPARAM(900, 700)); // far off in the message: ignored
+        EXPECT_EQ(takePosted(saver, WM_CLOSE), move.closes ? 1 : 0);
+        // A close measures afresh from where the cursor is; a small move keeps the old start, so moves add up.
+        EXPECT_TRUE(samePoint(shellState.startCursor, move.closes ? now : start));
+    }
+}
+
+TEST_F(CloseRules, FullScreenKeepsTheCursorHidden) {
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+    };
+    const Case cases[] = {{"cursor shape", WM_SETCURSOR, 0}, {"shown", WM_SHOWWINDOW, TRUE}, {"paint", WM_PAINT, 0}};
+    openFullScreen(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        const LRESULT result = SendMessageA(saver, c.message, c.wParam, 0);
+        if (c.message == WM_SETCURSOR) {
+            EXPECT_EQ(result, 1);
+        }
+        EXPECT_EQ(GetCursor(), nullptr);
+    }
+}
+
+TEST_F(CloseRules, PreviewHandsHelpAndContextMenuToItsHost) {
+    openPreview(false);
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_WINDOW;
+    help.iCtrlId = 7;
+    help.hItemHandle = saver;
+    help.dwContextId = 1234;
+    help.MousePos = {11, 22};
+    EXPECT_EQ(SendMessageA(saver, WM_HELP, 0, reinterpret_cast<LPARAM>(&help)), 1);
+    EXPECT_EQ(SendMessageA(saver, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(saver), MAKELPARAM(33, 44)), 1);
+    MSG queued;
+    while (PeekMessageA(&queued, host, 0, 0, PM_REMOVE)) DispatchMessageA(&queued);
+
+    EXPECT_EQ(hostLog.helps, 1);
+    EXPECT_EQ(hostLog.helpWParam, reinterpret_cast<WPARAM>(host));
+    ASSERT_TRUE(hostLog.helpReadable);
+    EXPECT_EQ(hostLog.help.cbSize, sizeof help);
+    EXPECT_EQ(hostLog.help.iContextType, HELPINFO_WINDOW);
+    EXPECT_EQ(hostLog.help.iCtrlId, 7);
+    EXPECT_EQ(hostLog.help.hItemHandle, saver);
+    EXPECT_EQ(hostLog.help.dwContextId, 1234u);
+    EXPECT_TRUE(samePoint(hostLog.help.MousePos, POINT{11, 22}));
+
+    EXPECT_EQ(hostLog.menus, 1);
+    EXPECT_EQ(hostLog.menuWParam, reinterpret_cast<WPARAM>(host));
+    EXPECT_EQ(hostLog.menuLParam, MAKELPARAM(33, 44));
+}
+
+// A close that needs no password (or a preview, which is never guarded) destroys the window at once; `closing` is
+// set only where a verification decided it, on the older family.
+TEST_F(CloseRules, UnguardedCloseDestroysTheWindowAtOnce) {
+    struct Case {
+        const char* name;
+        bool older, preview, withVerifier;
+        UINT message;
+        WPARAM wParam;
+        BOOL closing;
+    };
+    const Case cases[] = {
+        {"newer family", false, false, false, WM_CLOSE, 0, FALSE},
+        {"newer family, a verifier loaded", false, false, true, WM_CLOSE, 0, FALSE},
+        {"newer family, close command", false, false, false, WM_SYSCOMMAND, SC_CLOSE, FALSE},
+        {"older family without a password", true, false, false, WM_CLOSE, 0, TRUE},
+        {"older family without a password, close command", true, false, false, WM_SYSCOMMAND, SC_CLOSE, TRUE},
+        {"older family preview with a password", true, true, true, WM_CLOSE, 0, FALSE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        if (c.preview) openPreview(c.older);
+        else openFullScreen(c.older);
+        if (c.withVerifier) loadVerifier(FALSE);
+        SendMessageA(saver, c.message, c.wParam, 0);
+        EXPECT_FALSE(IsWindow(saver));
+        EXPECT_TRUE(quitPosted());
+        EXPECT_EQ(shellState.closing, c.closing);
+        EXPECT_EQ(script.calls, 0);
+    }
+}
+
+TEST_F(CloseRules, RefusedVerificationKeepsTheSaverRunning) {
+    openFullScreen(true);
+    loadVerifier(FALSE);
+    for (int k = 0; k < 3; ++k) PostMessageA(saver, WM_TIMER, 1, 0);
+    shellState.startCursor = {-1000, -1000};
+    const DWORD before = GetTickCount();
+
+    EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
+    const DWORD after = GetTickCount();
+    EXPECT_EQ(script.calls, 1);
+    EXPECT_EQ(script.window, saver);
+    EXPECT_TRUE(script.sawVerifying);
+    EXPECT_TRUE(IsWindow(saver));
+    EXPECT_FALSE(quitPosted());
+    EXPECT_EQ(shellState.closing, FALSE);
+    EXPECT_FALSE(shellState.verifying);
+    EXPECT_NE(shellState.lastVerifyTick, static_cast<DWORD>(-1));
+    EXPECT_LE(shellState.lastVerifyTick - before, after - before); // taken after the verifier returned
+    EXPECT_TRUE(samePoint(shellState.startCursor, cursorNow()));
+    EXPECT_EQ(GetCursor(), nullptr) << "the cursor the verifier showed stays visible";
+    EXPECT_EQ(takePosted(saver, WM_TIMER), 1) << "two pending timer messages are dropped before verifying";
+    EXPECT_EQ(takePosted(saver, WM_CLOSE), 0);
+}
+
+// Whether a close request asks the verifier, by the time since the last verification ended.
+TEST_F(CloseRules, CloseSoonAfterARefusalIsRefusedUnasked) {
+    struct Case {
+        const char* name;
+        bool never;
+        DWORD ago;
+        bool asked;
+    };
+    const Case cases[] = {{"no verification yet", true, 0, true},
+                          {"just now", false, 0, false},
+                          {"a second ago", false, 1000, true}};
+    openFullScreen(true);
+    loadVerifier(FALSE);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        script.calls = 0;
+        shellState.lastVerifyTick = c.never ? static_cast<DWORD>(-1) : GetTickCount() - c.ago;
+        shellState.startCursor = {-1000, -1000};
+        EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
+        EXPECT_EQ(script.calls, c.asked ? 1 : 0);
+        EXPECT_TRUE(IsWindow(saver));
+        EXPECT_TRUE(samePoint(shellState.startCursor, cursorNow())) << "movement is not measured afresh";
+    }
+}
+
+TEST_F(CloseRules, NothingClosesWhileTheVerifierIsShowing) {
+    openFullScreen(true);
+    loadVerifier(FALSE);
+    static LRESULT nestedClose;
+    script.meanwhile = [](HWND window) {
+        nestedClose = SendMessageA(window, WM_CLOSE, 0, 0);
+        SendMessageA(window, WM_KEYDOWN, 'A', 0);
+        SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
+    };
+    nestedClose = -1;
+    SendMessageA(saver, WM_CLOSE, 0, 0);
+    EXPECT_EQ(script.calls, 1);
+    EXPECT_EQ(nestedClose, 0);
+    EXPECT_EQ(takePosted(saver, WM_CLOSE), 0);
+
+    // The same with the flag set from outside.
+    script = {};
+    loadVerifier(TRUE);
+    shellState.verifying = true;
+    EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
+    EXPECT_EQ(script.calls, 0);
+    EXPECT_TRUE(IsWindow(saver));
+}
+
+TEST_F(CloseRules, AcceptedVerificationCloses) {
+    openFullScreen(true);
+    loadVerifier(TRUE);
+    SendMessageA(saver, WM_CLOSE, 0, 0);
+    EXPECT_EQ(script.calls, 1);
+    EXPECT_NE(shellState.closing, FALSE);
+    EXPECT_FALSE(shellState.verifying);
+    EXPECT_FALSE(IsWindow(saver));
+    EXPECT_TRUE(quitPosted());
+}
+
+// The verify request answers with the verifier's result, 1 without a verifier, and means nothing on newer systems.
+TEST_F(CloseRules, VerifyRequestRunsTheVerifier) {
+    struct Case {
+        const char* name;
+        bool older, withVerifier;
+        BOOL answer;
+        LRESULT result;
+        int calls;
+    };
+    const Case cases[] = {{"accepted", true, true, TRUE, 1, 1},
+                          {"refused", true, true, FALSE, 0, 1},
+                          {"no verifier", true, false, FALSE, 1, 0},
+                          {"newer family", false, true, TRUE, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        openFullScreen(c.older);
+        if (c.withVerifier) loadVerifier(c.answer);
+        EXPECT_EQ(SendMessageA(saver, WM_APP, 0, 0), c.result);
+        EXPECT_EQ(script.calls, c.calls);
+        EXPECT_TRUE(IsWindow(saver));
+    }
+}
+
+TEST_F(CloseRules, QueryCancelAutoPlayCloses) {
+    struct Case {
+        const char* name;
+        bool older, preview, withVerifier;
+        LRESULT result;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"full screen with a password", true, false, true, 1, true},
+        {"full screen without a password", true, false, false, 0, true},
+        {"preview with a password", true, true, true, 1, true},
+        {"preview without a password", true, true, false, 0, true},
+        {"newer family", false, false, true, 0, false},
+    };
+    const UINT autoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        if (c.preview) openPreview(c.older);
+        else openFullScreen(c.older);
+        if (c.withVerifier) loadVerifier(FALSE);
+        EXPECT_EQ(SendMessageA(saver, autoPlay, 0, 0), c.result);
+        EXPECT_EQ(takePosted(saver, WM_CLOSE), c.closes ? 1 : 0);
+        EXPECT_EQ(script.calls, 0) << "the close is verified when it is handled, not here";
+    }
+}
+
+DWORD WINAPI tickMany(void*) {
+    for (int k = 0; k < 2000; ++k) frameTimerProc(0, 0, 0, 0, 0);
+    return 0;
+}
+
+TEST_F(CloseRules, TimerQueuesAtMostOneFrameMessage) {
+    openFullScreen(false);
+    ASSERT_EQ(display.saverWindow, saver);
+
+    for (int k = 0; k < 100; ++k) frameTimerProc(0, 0, 0, 0, 0);
+    EXPECT_EQ(takePosted(saver, FrameMessage), 1);
+    EXPECT_EQ(frameDriver.framePending.load(), 1);
+    for (int k = 0; k < 100; ++k) frameTimerProc(0, 0, 0, 0, 0);
+    EXPECT_EQ(takePosted(saver, FrameMessage), 0) << "ticks while a frame is pending are dropped";
+
+    frameDriver.framePending.store(0); // the frame was presented
+    frameTimerProc(0, 0, 0, 0, 0);
+    EXPECT_EQ(takePosted(saver, FrameMessage), 1);
+
+    // Ticks from several threads at once still queue one message.
+    frameDriver.framePending.store(0);
+    HANDLE threads[4];
+    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, tickMany, nullptr, 0, nullptr);
+    WaitForMultipleObjects(4, threads, TRUE, INFINITE);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    EXPECT_EQ(takePosted(saver, FrameMessage), 1);
+    EXPECT_EQ(frameDriver.framePending.load(), 1);
+
+    // Without a display a frame message draws nothing and presents nothing, so the flag stays.
+    SendMessageA(saver, FrameMessage, 0, 0);
+    EXPECT_EQ(frameDriver.framePending.load(), 1);
+    EXPECT_TRUE(IsWindow(saver));
+}
+
+} // namespace
+} // namespace orbisk
