@@ -9,6 +9,9 @@
 //   probe activate HWND                      makes the window the foreground window
 //   probe is-window HWND                     exit code 0 if the handle is a window, 1 if not
 //   probe host [CAPTION]                     a visible top-level window in the foreground, until killed
+//   probe host-at X Y WIDTH HEIGHT           the same as a bare white popup whose client area is exactly that
+//                                            rectangle: a stand-in for the desktop's preview window
+//   probe child HWND                         the window's first child: class|title|style|client width x height
 //   probe command HWND ID                    sends WM_COMMAND (BN_CLICKED) from control ID, as a click would
 //   probe send HWND MESSAGE WPARAM LPARAM    sends any message (decimal or 0x numbers), prints the result
 //   probe close-box HWND                     the screen point at the middle of the caption's close box
@@ -100,21 +103,34 @@ int controls(HWND parent) {
     return 0;
 }
 
-int host(const char* caption) {
+int host(const char* caption, DWORD style, int x, int y, int width, int height) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = "OrbiskProbeHost";
     RegisterClassA(&windowClass);
-    const HWND window = CreateWindowExA(0, windowClass.lpszClassName, caption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                                        200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+    const HWND window = CreateWindowExA(0, windowClass.lpszClassName, caption, style | WS_VISIBLE, x, y, width, height,
+                                        nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!window) return 2;
     SetForegroundWindow(window);
     std::printf("%llu\n", decimal(window));
     std::fflush(stdout);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
+
+int child(HWND parent) {
+    const HWND first = GetWindow(parent, GW_CHILD);
+    if (!first) return 2;
+    char className[64] = "", title[64] = "";
+    GetClassNameA(first, className, sizeof className);
+    GetWindowTextA(first, title, sizeof title);
+    RECT client{};
+    GetClientRect(first, &client);
+    std::printf("%s|%s|%08lx|%ldx%ld\n", className, title, static_cast<unsigned long>(GetWindowLongA(first, GWL_STYLE)),
+                client.right, client.bottom);
     return 0;
 }
 
@@ -168,7 +184,13 @@ int main(int argc, char** argv) {
     if (verb == "foreground" && argc == 2) return std::printf("%llu\n", decimal(GetForegroundWindow())), 0;
     if (verb == "activate" && argc == 3) return SetForegroundWindow(window(argv[2])) ? 0 : 2;
     if (verb == "is-window" && argc == 3) return IsWindow(window(argv[2])) ? 0 : 1;
-    if (verb == "host" && argc <= 3) return host(argc == 3 ? argv[2] : "Orbisk probe host");
+    if (verb == "host" && argc <= 3)
+        return host(argc == 3 ? argv[2] : "Orbisk probe host", WS_OVERLAPPEDWINDOW, 20, 20, 200, 100);
+    if (verb == "host-at" && argc == 6) {
+        const auto at = [&](int k) { return static_cast<int>(number(argv[k])); };
+        return host("Orbisk probe host", WS_POPUP, at(2), at(3), at(4), at(5));
+    }
+    if (verb == "child" && argc == 3) return child(window(argv[2]));
     if (verb == "command" && argc == 4) {
         const HWND dialog = window(argv[2]);
         const int id = static_cast<int>(number(argv[3]));

@@ -7,12 +7,12 @@ here=$(dirname "$0")
 source "$here/wine-session.sh"
 wine_session_enter "${1:-main}"
 source "$here/saver_lib.sh"
-HOST=$ROOT/build-win64/tests/windows/saver_host.exe
+HOST=$ROOT/build-win64/tests/windows/probe.exe
 host_pid=
 trap 'stop_saver; [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null; rm -rf "$SHOTS"' EXIT
 
 # The host's client area: 320x240 at (100,100), twice the stored picture in each direction.
-env LANG="$WINE_LANG" "$WINE" "$HOST" show 100 100 320 240 >"$SHOTS/host.out" 2>/dev/null &
+env LANG="$WINE_LANG" "$WINE" "$HOST" host-at 100 100 320 240 >"$SHOTS/host.out" 2>/dev/null &
 host_pid=$!
 for _ in $(seq 100); do [ -s "$SHOTS/host.out" ] && break; sleep 0.1; done
 host=$(head -1 "$SHOTS/host.out" | tr -d '\r')
@@ -45,7 +45,7 @@ check "keys, clicks and mouse movement leave the preview running" kill -0 "$SAVE
 check "the preview window is still there" test "$(env LANG="$WINE_LANG" "$WINE" "$HOST" child "$host" 2>/dev/null |
     tr -d '\r')" = "$child"
 
-env LANG="$WINE_LANG" "$WINE" "$HOST" close "$host" >/dev/null 2>&1
+env LANG="$WINE_LANG" "$WINE" "$HOST" send "$host" 16 0 0 >/dev/null 2>&1 # WM_CLOSE
 if wait_saver 5; then
     check "the preview ends with the host window, with exit code 0 (got $SAVER_RC)" test "$SAVER_RC" -eq 0
 else

@@ -64,8 +64,17 @@ wine_session_start() {
     # A server that stays up, and the keeper's desktop, spare every program the start and the two-second linger of
     # a new server; Wine's background programs start here, away from every test's output.
     setsid env LANG="$WINE_LANG" "$WINESERVER" -p </dev/null >/dev/null 2>&1
-    setsid env LANG="$WINE_LANG" "$WINE" "$WINE_HOME/../tests/windows/orbisk_keeper.exe" </dev/null >/dev/null 2>&1 &
+    setsid env LANG="$WINE_LANG" "$WINE" "$WINE_HOME/../tests/windows/orbisk_keeper.exe" </dev/null \
+        >"$SESSION_DIR/keeper.out" 2>&1 &
     echo $! >"$SESSION_DIR/keeper.pid"
+    # Wait for the keeper's window: until then Wine's background programs are not up, and the first test program
+    # would start them with its own output, which they would then hold open.
+    waited=0
+    until grep -q ready "$SESSION_DIR/keeper.out" 2>/dev/null; do
+        sleep 0.1
+        waited=$((waited + 1))
+        [ $waited -lt 300 ] || { echo "the Wine desktop did not start" >&2; return 1; }
+    done
     # Exports, not `declare -p`: a declare sourced inside wine_session_enter would make the names local to it.
     printf 'export DISPLAY=%q WINEPREFIX=%q SESSION_DIR=%q\n' "$DISPLAY" "$WINEPREFIX" "$SESSION_DIR" \
         >"$SESSION_DIR/env"
