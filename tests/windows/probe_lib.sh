@@ -10,30 +10,10 @@ wine_session_enter "$SESSION"
 DIALOG_CAPTION=56616e7472656c8145
 MINUS_ONE=4294967295 # an exit code of -1, as the probe prints it
 
-failures=0
+source "$ROOT/tests/windows/checks.sh"
 started=()
 
-check() { # check WHAT EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then
-        echo "ok   $1"
-    else
-        echo "FAIL $1: expected '$2', got '$3'"
-        failures=$((failures + 1))
-    fi
-}
-
-finish() {
-    [ $failures -eq 0 ] && echo "all passed" || echo "$failures failed"
-    [ $failures -eq 0 ]
-}
-
 probe() { wine_run "$PROBE" "$@"; }
-
-windows_path() {
-    local path
-    path=$(realpath "$1")
-    printf 'Z:%s' "${path//\//\\}"
-}
 
 # In the background, so that $! is the probe's own process.
 probe_in_background() { env LANG="$WINE_LANG" "$WINE" "$PROBE" "$@" & }

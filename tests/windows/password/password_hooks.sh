@@ -19,29 +19,19 @@ PROBE=$BUILD/tests/windows/probe.exe
 DOUBLES=$BUILD/tests/windows/password
 
 source "$HERE/../wine-session.sh"
+source "$HERE/../checks.sh"
 # The prefix is large and made afresh each time; the run directory (traces, logs) stays for a look afterwards.
 trap 'wine_session_stop; rm -rf "$SESSION_DIR/prefix"' EXIT
 wine_session_start "password-$CASE" 24 || exit 1
 
 RUN=$SESSION_DIR/run
 mkdir -p "$RUN"
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 export ORBISK_PASSWORD_LOG ORBISK_PASSWORD_ANSWER
 ORBISK_PASSWORD_LOG=$(windows_path "$RUN/calls.log")
 ORBISK_PASSWORD_ANSWER=$(windows_path "$RUN/answer")
 cp "$BUILD/orbisk.scr" "$RUN/orbisk.scr"
 cp "$BUILD/orbisk.scr" "$RUN/orbisk98.scr"
 wine_reg add 'HKCU\Software\Wine\AppDefaults\orbisk98.scr' /v Version /t REG_SZ /d win98 /f
-
-failures=0
-check() { # check WHAT EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then
-        echo "ok   $1"
-    else
-        echo "FAIL $1: expected '$2', got '$3'"
-        failures=$((failures + 1))
-    fi
-}
 
 answer() { echo "$1" >"$RUN/answer"; }
 
@@ -297,5 +287,4 @@ newer-family | no-password | refusing-then-accepting | preview | short-value) "c
     exit 2
     ;;
 esac
-[ $failures -eq 0 ] && echo "all passed" || echo "$failures failed"
-[ $failures -eq 0 ]
+finish
