@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "display/frame_rhythm.h"
+
 namespace orbisk {
 
 class FramePacer {
@@ -30,13 +32,9 @@ public:
     static constexpr int FastFramesToPace = 3;
 
 private:
-    std::uint32_t dueTime(std::uint32_t frame) const { return rhythmStart_ + frame * 1000u / refreshHz_; }
-
-    std::uint32_t refreshHz_ = 60;
+    FrameRhythm rhythm_; // on the window's thread; the timer reads only nextDue_
     std::uint32_t lastPresented_ = 0;
     int fastFrames_ = 0;
-    std::uint32_t rhythmStart_ = 0; // the rhythm: frame k falls due at rhythmStart_ + k × 1000 / refreshHz_
-    std::uint32_t rhythmFrame_ = 0;
     std::atomic<bool> pacing_{false};
     std::atomic<std::uint32_t> nextDue_{0};
 };

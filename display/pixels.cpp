@@ -25,6 +25,19 @@ FramePlotter::FramePlotter()
     }
 }
 
+void clearPicture() {
+    const FrameTarget& t = frameTarget;
+    const std::uint32_t bytesPerPixel = pixelFormat.bytesPerPixel;
+    for (std::uint32_t y = 0; y < t.height; ++y) {
+        std::uint8_t* row = t.surface + static_cast<std::ptrdiff_t>(y) * t.pitch;
+        if (t.clearColour == 0) {
+            std::memset(row, 0, std::size_t{t.width} * bytesPerPixel);
+            continue;
+        }
+        for (std::uint32_t x = 0; x < t.width; ++x) storePixel(row + x * bytesPerPixel, t.clearColour, bytesPerPixel);
+    }
+}
+
 void adoptPixelFormat(std::uint32_t bitCount, std::uint32_t redMask, std::uint32_t greenMask,
                       std::uint32_t blueMask) {
     frameTarget.height = FieldHeight;

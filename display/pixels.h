@@ -72,6 +72,9 @@ inline void plotPoint(std::int32_t x, std::int32_t y, std::uint8_t red, std::uin
                bytesPerPixel);
 }
 
+// Fills the locked picture (the frame target's limits) with the clear colour.
+void clearPicture();
+
 // plotPoint for a whole frame of plots: the format and the target are read once, and each channel is packed by
 // a table made with packChannel. A store into the picture then does not make the next plot read the global
 // records again, and a plot costs three look-ups instead of three shifts and masks each.

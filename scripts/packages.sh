@@ -18,7 +18,7 @@ need_packages() {
 }
 
 NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
-                 g++-i686-linux-gnu qemu-user-static)
+                 g++-i686-linux-gnu qemu-user-static libx11-dev libxext-dev libxrandr-dev xvfb)
 
 # The Windows side: the 32-bit saver, its 64-bit twin for the tests, and wine64 on a virtual display.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest wine64

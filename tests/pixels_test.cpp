@@ -161,5 +161,17 @@ TEST_F(Plot, TheLastPlotOnAPixelShows) {
     EXPECT_EQ(picture[offset(3, 3) + 1], 0x00);
 }
 
+TEST_F(Plot, ClearingFillsEveryRowAndNotItsPadding) {
+    for (std::uint32_t clear : {0u, 0x123456u}) {
+        lock(Rgb888, 40);
+        frameTarget.clearColour = clear;
+        clearPicture();
+        frameTarget.clearColour = 0;
+        EXPECT_EQ(untouched(), std::size_t{40} * 480) << clear;
+        EXPECT_EQ(picture[offset(639, 479) + 2], clear >> 16) << clear;
+        EXPECT_EQ(picture[offset(0, 1)], clear & 0xFF) << clear;
+    }
+}
+
 } // namespace
 } // namespace orbisk

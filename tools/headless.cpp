@@ -66,6 +66,18 @@ std::optional<PictureFormat> pictureFormatFromBits(long bits) {
     }
 }
 
+FixedClock::FixedClock(std::uint32_t fps, std::int64_t epoch) : fps_(fps), epoch_(epoch) {
+    calendarSecond = static_cast<std::time_t>(epoch);
+    setCalendarClock(headlessCalendar);
+}
+
+std::uint32_t FixedClock::nextFrame() {
+    ++frame_;
+    const std::uint64_t tick = frame_ * 1000 / fps_;
+    calendarSecond = static_cast<std::time_t>(epoch_ + static_cast<std::int64_t>(tick / 1000));
+    return static_cast<std::uint32_t>(tick);
+}
+
 void resetSimulation() {
     srand(1);
     std::destroy_at(&flowField);
@@ -73,33 +85,25 @@ void resetSimulation() {
 }
 
 HeadlessRun::HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t epoch)
-    : format_(format), fps_(fps), epoch_(epoch), positions_(ParticleCapacity) {
+    : format_(format), clock_(fps, epoch), positions_(ParticleCapacity) {
     const FormatMasks masks = masksOf(format);
     adoptPixelFormat(masks.bitCount, masks.red, masks.green, masks.blue);
     pitch_ = static_cast<std::int32_t>(FieldWidth * pixelFormat.bytesPerPixel) + RowPadding;
     surface_.assign(static_cast<std::size_t>(pitch_) * FieldHeight, 0);
-    setCalendarClock(headlessCalendar);
     startSimulation(0);
 }
 
 void HeadlessRun::renderFrame() {
-    ++frame_;
-    const std::uint64_t tick = frame_ * 1000 / fps_;
-    calendarSecond = static_cast<std::time_t>(epoch_ + static_cast<std::int64_t>(tick / 1000));
-
-    for (std::uint32_t y = 0; y < FieldHeight; ++y) {
-        std::uint8_t* row = surface_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch_);
-        for (std::uint32_t x = 0; x < FieldWidth; ++x)
-            storePixel(row + x * pixelFormat.bytesPerPixel, frameTarget.clearColour, pixelFormat.bytesPerPixel);
-    }
+    const std::uint32_t tick = clock_.nextFrame();
     frameTarget.surface = surface_.data();
     frameTarget.pitch = pitch_;
+    clearPicture();
 
     for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
         const Particle& p = *flowField.slots[static_cast<std::size_t>(i)];
         positions_[static_cast<std::size_t>(i)] = {p.x, p.y};
     }
-    simulateFrame(static_cast<std::uint32_t>(tick));
+    simulateFrame(tick);
     moved_ = 0;
     for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
         const Particle& p = *flowField.slots[static_cast<std::size_t>(i)];

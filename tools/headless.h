@@ -21,16 +21,34 @@ std::optional<PictureFormat> pictureFormatFromBits(long bits);
 // constructed field), so that one process can make several runs.
 void resetSimulation();
 
-// One run of the saver on a freshly started process (or after resetSimulation). Frame k is drawn at tick
-// floor(k × 1000 / fps) milliseconds, and a pattern change at that frame reads the calendar second
-// epoch + tick / 1000.
+// The calendar second at which the renderer's runs start unless told otherwise.
+inline constexpr std::int64_t DefaultEpoch = 1000000000;
+
+// The renderer's clock, which makes runs reproducible: frame k is drawn at tick floor(k × 1000 / fps) milliseconds,
+// and a pattern change at that frame reads the calendar second epoch + tick / 1000. There is one calendar: the
+// clock made last owns it.
+class FixedClock {
+public:
+    FixedClock(std::uint32_t fps, std::int64_t epoch);
+
+    // Moves on to the next frame, sets the calendar to it and returns its tick.
+    std::uint32_t nextFrame();
+    std::uint64_t frame() const { return frame_; }
+
+private:
+    std::uint32_t fps_;
+    std::int64_t epoch_;
+    std::uint64_t frame_ = 0;
+};
+
+// One run of the saver on a freshly started process (or after resetSimulation), on a FixedClock.
 class HeadlessRun {
 public:
     HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t epoch);
 
     void renderFrame();
 
-    std::uint64_t framesRendered() const { return frame_; }
+    std::uint64_t framesRendered() const { return clock_.frame(); }
     // Particles that moved in the last frame.
     std::int32_t movedInLastFrame() const { return moved_; }
     const std::vector<std::uint8_t>& surface() const { return surface_; }
@@ -40,9 +58,7 @@ public:
 
 private:
     PictureFormat format_;
-    std::uint32_t fps_;
-    std::int64_t epoch_;
-    std::uint64_t frame_ = 0;
+    FixedClock clock_;
     std::int32_t moved_ = 0;
     std::int32_t pitch_;
     std::vector<std::uint8_t> surface_;

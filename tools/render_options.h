@@ -15,7 +15,7 @@ enum class ImageKind { Png, Ppm };
 struct RenderOptions {
     std::uint64_t frames = 0;
     std::uint32_t fps = 60;
-    std::int64_t epoch = 1000000000;
+    std::int64_t epoch = DefaultEpoch;
     PictureFormat format = PictureFormat::Xrgb8888;
     std::string out;
     ImageKind kind = ImageKind::Png;

@@ -1,0 +1,176 @@
+// What orbisk-x11 decides before it talks to a display: the window it draws in, its options, the visuals it can
+// draw on and where the picture goes in a window of any size.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "x11/hack_options.h"
+#include "x11/picture_placement.h"
+#include "x11/visual_format.h"
+
+namespace orbisk {
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+TEST(HackCommand, ChoosesTheWindowAsXScreenSaverExpects) {
+    const struct {
+        Arguments arguments;
+        std::optional<std::string> environment;
+        HackWindow window;
+        std::uint32_t id;
+    } cases[] = {
+        {{}, std::nullopt, HackWindow::Own, 0},
+        {{}, "", HackWindow::Own, 0},
+        {{"--fullscreen"}, std::nullopt, HackWindow::Fullscreen, 0},
+        {{"--root"}, std::nullopt, HackWindow::Root, 0},
+        {{"-root"}, std::nullopt, HackWindow::Root, 0},
+        {{"--window-id", "42"}, std::nullopt, HackWindow::Given, 42},
+        {{"-window-id", "0x1C0000A"}, std::nullopt, HackWindow::Given, 0x1C0000A},
+        // The daemon's variable beats --root, which it passes as well, but not an id on the command line.
+        {{"--root"}, "0x400007", HackWindow::Given, 0x400007},
+        {{}, "4194311", HackWindow::Given, 4194311},
+        {{"--window-id", "7", "--root"}, "0x400007", HackWindow::Given, 7},
+    };
+    for (const auto& c : cases) {
+        const ParsedHackCommand parsed = parseHackCommand(c.arguments, c.environment);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        EXPECT_EQ(parsed.options->window, c.window) << testing::PrintToString(c.arguments);
+        EXPECT_EQ(parsed.options->windowId, c.id) << testing::PrintToString(c.arguments);
+    }
+}
+
+TEST(HackCommand, ReadsItsOtherOptions) {
+    const auto parsed = parseHackCommand(
+        {"--fps", "-no-shm", "--display", ":3", "--fixed-clock", "30", "--frames", "5"}, std::nullopt);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_TRUE(parsed.options->printFps);
+    EXPECT_FALSE(parsed.options->useShm);
+    EXPECT_EQ(parsed.options->display, ":3");
+    EXPECT_EQ(parsed.options->fixedClockFps, 30u);
+    EXPECT_EQ(parsed.options->frames, 5u);
+
+    const auto plain = parseHackCommand({}, std::nullopt);
+    EXPECT_TRUE(plain.options->useShm);
+    EXPECT_EQ(plain.options->fixedClockFps, 0u);
+    EXPECT_EQ(plain.options->frames, 0u);
+
+    EXPECT_TRUE(parseHackCommand({"--fps", "--help"}, std::nullopt).help);
+    EXPECT_TRUE(parseHackCommand({"-h"}, "junk").help);
+}
+
+TEST(HackCommand, RefusesWhatItCannotUse) {
+    const struct {
+        Arguments arguments;
+        std::optional<std::string> environment;
+        const char* says;
+    } cases[] = {
+        {{"--window-id", "abc"}, std::nullopt, "bad window id 'abc'"},
+        {{"--window-id", "0x"}, std::nullopt, "bad window id"},
+        {{"--window-id", "0"}, std::nullopt, "bad window id"},
+        {{"--window-id", "-5"}, std::nullopt, "bad window id"},
+        {{"--window-id", "+5"}, std::nullopt, "bad window id"},
+        {{"--window-id", " 5"}, std::nullopt, "bad window id"},
+        {{"--window-id", "12abc"}, std::nullopt, "bad window id"},
+        {{"--window-id", "0x20000000"}, std::nullopt, "bad window id"}, // X's ids have 29 bits
+        {{"--window-id", "0x-1"}, std::nullopt, "bad window id"},
+        {{}, "zz", "bad XSCREENSAVER_WINDOW 'zz'"},
+        {{"--window-id"}, std::nullopt, "--window-id needs a value"},
+        {{"--fixed-clock", "0"}, std::nullopt, "--fixed-clock must be"},
+        {{"--frames", "0"}, std::nullopt, "--frames must be"},
+        {{"--frames", "1e3"}, std::nullopt, "--frames must be"},
+        {{"--window"}, std::nullopt, "unknown argument '--window'"},
+        {{"root"}, std::nullopt, "unknown argument 'root'"},
+    };
+    for (const auto& c : cases) {
+        const ParsedHackCommand parsed = parseHackCommand(c.arguments, c.environment);
+        EXPECT_FALSE(parsed.options) << testing::PrintToString(c.arguments);
+        EXPECT_FALSE(parsed.help);
+        EXPECT_NE(parsed.error.find(c.says), std::string::npos) << parsed.error;
+    }
+    EXPECT_EQ(parseWindowId("0x1FFFFFFF"), 0x1FFFFFFFu);
+    EXPECT_EQ(parseWindowId("0XaBc"), 0xABCu);
+}
+
+TEST(VisualFormat, DrawsTrueColourWithTheVisualsMasksAndPseudoColourInThePalette) {
+    using C = VisualClass;
+    const struct {
+        VisualDescription visual;
+        std::optional<DrawingFormat> format;
+    } cases[] = {
+        {{C::TrueColorClass, 24, 32, 256, 0xFF0000, 0xFF00, 0xFF}, DrawingFormat{32, 0xFF0000, 0xFF00, 0xFF, false}},
+        {{C::TrueColorClass, 24, 24, 256, 0xFF, 0xFF00, 0xFF0000}, DrawingFormat{24, 0xFF, 0xFF00, 0xFF0000, false}},
+        {{C::TrueColorClass, 16, 16, 64, 0xF800, 0x7E0, 0x1F}, DrawingFormat{16, 0xF800, 0x7E0, 0x1F, false}},
+        {{C::TrueColorClass, 15, 16, 32, 0x7C00, 0x3E0, 0x1F}, DrawingFormat{16, 0x7C00, 0x3E0, 0x1F, false}},
+        {{C::TrueColorClass, 30, 32, 1024, 0x3FF00000, 0xFFC00, 0x3FF},
+         DrawingFormat{32, 0x3FF00000, 0xFFC00, 0x3FF, false}},
+        {{C::TrueColorClass, 8, 8, 8, 0x7, 0x38, 0xC0}, DrawingFormat{8, 0x7, 0x38, 0xC0, false}},
+        {{C::PseudoColorClass, 8, 8, 256, 0, 0, 0}, DrawingFormat{8, 0xE0, 0x1C, 0x03, true}},
+        // What it cannot draw on.
+        {{C::PseudoColorClass, 4, 8, 16, 0, 0, 0}, std::nullopt},
+        {{C::StaticGrayClass, 8, 8, 256, 0, 0, 0}, std::nullopt},
+        {{C::GrayScaleClass, 8, 8, 256, 0, 0, 0}, std::nullopt},
+        {{C::DirectColorClass, 24, 32, 256, 0xFF0000, 0xFF00, 0xFF}, std::nullopt},
+        {{C::TrueColorClass, 4, 4, 4, 0x8, 0x6, 0x1}, std::nullopt}, // pixels of half a byte
+        {{C::TrueColorClass, 24, 32, 256, 0xFF0000, 0xFF0000, 0xFF}, std::nullopt}, // overlapping masks
+        {{C::TrueColorClass, 24, 32, 256, 0xF0F000, 0xF00, 0xFF}, std::nullopt},    // a mask in two pieces
+        {{C::TrueColorClass, 16, 16, 64, 0x1F800, 0x7E0, 0x1F}, std::nullopt},      // outside the pixel
+        {{C::TrueColorClass, 24, 32, 256, 0, 0xFF00, 0xFF}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto format = drawingFormatFor(c.visual);
+        ASSERT_EQ(format.has_value(), c.format.has_value()) << describeVisual(c.visual);
+        if (!format) continue;
+        EXPECT_EQ(format->bitsPerPixel, c.format->bitsPerPixel);
+        EXPECT_EQ(format->redMask, c.format->redMask);
+        EXPECT_EQ(format->greenMask, c.format->greenMask);
+        EXPECT_EQ(format->blueMask, c.format->blueMask);
+        EXPECT_EQ(format->palette, c.format->palette);
+    }
+    EXPECT_EQ(describeVisual({C::GrayScaleClass, 8, 8, 256, 0, 0, 0}), "a GrayScale visual of depth 8");
+}
+
+TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {
+    const std::pair<std::uint32_t, std::uint32_t> sizes[] = {{640, 480}, {1024, 768}, {801, 601}, {320, 200},
+                                                             {700, 300}, {300, 700}, {641, 479}, {1, 1}, {0, 0}};
+    for (auto [width, height] : sizes) {
+        const PicturePlacement p = placePicture(width, height);
+        std::vector<int> cover(std::size_t{width} * height, 0);
+        const auto paint = [&](const Area& a) {
+            ASSERT_GE(a.x, 0);
+            ASSERT_GE(a.y, 0);
+            ASSERT_LE(a.x + static_cast<std::int32_t>(a.width), static_cast<std::int32_t>(width));
+            ASSERT_LE(a.y + static_cast<std::int32_t>(a.height), static_cast<std::int32_t>(height));
+            for (std::uint32_t y = 0; y < a.height; ++y)
+                for (std::uint32_t x = 0; x < a.width; ++x) ++cover[(a.y + y) * width + a.x + x];
+        };
+        paint(p.destination);
+        for (std::size_t i = 0; i < p.borderCount; ++i) {
+            EXPECT_GT(p.border[i].width * p.border[i].height, 0u);
+            paint(p.border[i]);
+        }
+        EXPECT_EQ(std::count(cover.begin(), cover.end(), 1), static_cast<std::ptrdiff_t>(cover.size()))
+            << width << "x" << height;
+        // The visible part of the picture is where the centred picture would be.
+        EXPECT_EQ(p.destination.x - p.sourceX, (static_cast<std::int32_t>(width) - 640) >> 1) << width;
+        EXPECT_EQ(p.destination.y - p.sourceY, (static_cast<std::int32_t>(height) - 480) >> 1) << height;
+    }
+}
+
+TEST(PicturePlacement, ClipsThePictureToASmallWindow) {
+    const PicturePlacement small = placePicture(320, 200);
+    EXPECT_EQ(small.sourceX, 160);
+    EXPECT_EQ(small.sourceY, 140);
+    EXPECT_EQ(small.destination.width, 320u);
+    EXPECT_EQ(small.destination.height, 200u);
+    EXPECT_EQ(small.borderCount, 0u);
+
+    const PicturePlacement large = placePicture(801, 601);
+    EXPECT_EQ(large.destination.x, 80);
+    EXPECT_EQ(large.destination.y, 60);
+    EXPECT_EQ(large.destination.width, 640u);
+    EXPECT_EQ(large.borderCount, 4u);
+}
+
+} // namespace
+} // namespace orbisk

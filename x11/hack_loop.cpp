@@ -1,0 +1,182 @@
+#include "x11/hack_loop.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+
+#include "display/frame_rhythm.h"
+#include "display/pixels.h"
+#include "sim/frame.h"
+#include "tools/headless.h"
+#include "x11/picture_placement.h"
+#include "x11/stop_signals.h"
+#include "x11/x_errors.h"
+#include "x11/x_picture.h"
+#include "x11/x_window.h"
+
+namespace orbisk {
+namespace {
+
+// Milliseconds of the monotonic clock; like the Windows tick count it wraps, which the frame clock allows for.
+std::uint32_t monotonicMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000 +
+                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000);
+}
+
+// The longest wait for an event, so that a frame-rate line is never much late.
+constexpr int LongestWaitMilliseconds = 100;
+
+class Hack {
+public:
+    Hack(Display* display, const HackOptions& options, HackWindowState& window)
+        : display_(display), options_(options), window_(window),
+          picture_(display, window.visual, window.depth, options.useShm),
+          gc_(XCreateGC(display, window.window, 0, nullptr)), placement_(placePicture(window.width, window.height)) {
+        const DrawingFormat& f = window.format;
+        adoptPixelFormat(picture_.bitsPerPixel(), f.redMask, f.greenMask, f.blueMask);
+        XSetForeground(display, gc_, frameTarget.clearColour);
+        rhythm_.setRate(serverRefreshRate(display, window.window));
+
+        const std::uint32_t now = monotonicMilliseconds();
+        if (options.fixedClockFps != 0) {
+            fixedClock_.emplace(options.fixedClockFps, DefaultEpoch);
+            startSimulation(0);
+        } else {
+            startSimulation(now);
+        }
+        rhythm_.restart(now);
+        fpsSince_ = now;
+    }
+
+    ~Hack() { XFreeGC(display_, gc_); }
+    Hack(const Hack&) = delete;
+    Hack& operator=(const Hack&) = delete;
+
+    int run(int stopDescriptor) {
+        for (;;) {
+            while (XPending(display_)) {
+                XEvent event;
+                XNextEvent(display_, &event);
+                if (!handle(event)) return 0;
+            }
+            if (const auto code = endCode()) return *code;
+            const std::uint32_t now = monotonicMilliseconds();
+            if (!picture_.busy() && rhythm_.due(now)) {
+                drawFrame(now);
+                if (framesDrawn_ == options_.frames) { // never, for frames 0
+                    XSync(display_, False);
+                    return endCode().value_or(0);
+                }
+                continue;
+            }
+            int wait = LongestWaitMilliseconds;
+            if (!picture_.busy())
+                wait = std::min(wait, static_cast<int>(static_cast<std::int32_t>(rhythm_.nextDue() - now)));
+            pollfd waitFor[] = {{ConnectionNumber(display_), POLLIN, 0}, {stopDescriptor, POLLIN, 0}};
+            poll(waitFor, stopDescriptor >= 0 ? 2 : 1, std::max(wait, 0));
+        }
+    }
+
+private:
+    // The exit code once something has ended the hack: a stop signal, the end of the window, an X error.
+    static std::optional<int> endCode() {
+        if (stopRequested() || drawnWindowGone()) return 0;
+        if (unexpectedXError().empty()) return std::nullopt;
+        std::fprintf(stderr, "orbisk-x11: %s\n", unexpectedXError().c_str());
+        return 1;
+    }
+
+    // False when the event ends the hack.
+    bool handle(const XEvent& event) {
+        if (picture_.completes(event)) return true;
+        switch (event.type) {
+        case Expose:
+            if (event.xexpose.count == 0) repaintBorder_ = true;
+            return true;
+        case ConfigureNotify:
+            if (event.xconfigure.window == window_.window) {
+                window_.width = static_cast<std::uint32_t>(event.xconfigure.width);
+                window_.height = static_cast<std::uint32_t>(event.xconfigure.height);
+                placement_ = placePicture(window_.width, window_.height);
+                repaintBorder_ = true;
+            }
+            return true;
+        case DestroyNotify: return event.xdestroywindow.window != window_.window;
+        case ClientMessage:
+            return !(window_.own && static_cast<Atom>(event.xclient.data.l[0]) == window_.deleteWindow);
+        default: return true;
+        }
+    }
+
+    void drawFrame(std::uint32_t now) {
+        frameTarget.surface = picture_.pixels();
+        frameTarget.pitch = picture_.pitch();
+        clearPicture();
+        simulateFrame(fixedClock_ ? fixedClock_->nextFrame() : now);
+        frameTarget.surface = nullptr;
+
+        if (repaintBorder_) {
+            XRectangle bands[4];
+            for (std::size_t i = 0; i < placement_.borderCount; ++i) {
+                const Area& a = placement_.border[i];
+                bands[i] = {static_cast<short>(a.x), static_cast<short>(a.y), static_cast<unsigned short>(a.width),
+                            static_cast<unsigned short>(a.height)};
+            }
+            XFillRectangles(display_, window_.window, gc_, bands, static_cast<int>(placement_.borderCount));
+            repaintBorder_ = false;
+        }
+        picture_.put(window_.window, gc_, placement_);
+        XFlush(display_);
+        rhythm_.presented(now);
+        ++framesDrawn_;
+        if (options_.printFps) reportRate(monotonicMilliseconds());
+    }
+
+    void reportRate(std::uint32_t now) {
+        ++fpsFrames_;
+        const std::uint32_t span = now - fpsSince_;
+        if (span < 1000) return;
+        std::fprintf(stderr, "orbisk-x11: %.1f frames/s\n", fpsFrames_ * 1000.0 / span);
+        fpsFrames_ = 0;
+        fpsSince_ = now;
+    }
+
+    Display* display_;
+    const HackOptions& options_;
+    HackWindowState& window_;
+    XPicture picture_;
+    GC gc_;
+    PicturePlacement placement_;
+    FrameRhythm rhythm_;
+    std::optional<FixedClock> fixedClock_;
+    bool repaintBorder_ = true;
+    std::uint64_t framesDrawn_ = 0;
+    std::uint32_t fpsFrames_ = 0;
+    std::uint32_t fpsSince_ = 0;
+};
+
+} // namespace
+
+int runHack(Display* display, const HackOptions& options, int stopDescriptor) {
+    std::string error;
+    std::optional<HackWindowState> window = openHackWindow(display, options, error);
+    if (!window) {
+        std::fprintf(stderr, "orbisk-x11: %s\n", error.c_str());
+        return 1;
+    }
+    catchXErrors(window->window);
+    int code = 0;
+    {
+        Hack hack(display, options, *window);
+        code = hack.run(stopDescriptor);
+    }
+    if (!drawnWindowGone()) closeHackWindow(display, *window);
+    return code;
+}
+
+} // namespace orbisk

@@ -1,0 +1,39 @@
+// orbisk-x11: the saver's picture as an X11 screen saver, in the manner of XScreenSaver's hacks.
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "x11/hack_loop.h"
+#include "x11/hack_options.h"
+#include "x11/stop_signals.h"
+
+int main(int argc, char** argv) {
+    using namespace orbisk;
+    const int stopDescriptor = installStopSignals();
+    const char* screensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
+    const ParsedHackCommand command =
+        parseHackCommand(std::vector<std::string>(argv + 1, argv + argc),
+                         screensaverWindow ? std::optional<std::string>(screensaverWindow) : std::nullopt);
+    if (command.help) {
+        std::fputs(HackUsage, stdout);
+        return 0;
+    }
+    if (!command.options) {
+        std::fprintf(stderr, "orbisk-x11: %s (--help for usage)\n", command.error.c_str());
+        return 1;
+    }
+    const HackOptions& options = *command.options;
+
+    Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
+    if (!display) {
+        const char* name = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
+        std::fprintf(stderr, "orbisk-x11: cannot open display '%s'\n", name ? name : "");
+        return 1;
+    }
+    const int code = runHack(display, options, stopDescriptor);
+    XCloseDisplay(display);
+    return code;
+}

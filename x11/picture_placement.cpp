@@ -1,0 +1,33 @@
+#include "x11/picture_placement.h"
+
+#include <algorithm>
+
+#include "display/frame_geometry.h"
+
+namespace orbisk {
+
+PicturePlacement placePicture(std::uint32_t windowWidth, std::uint32_t windowHeight) {
+    const auto width = static_cast<std::int32_t>(windowWidth);
+    const auto height = static_cast<std::int32_t>(windowHeight);
+    const PictureRect picture = centredPicture(windowWidth, windowHeight);
+    const std::int32_t left = std::max(picture.left, 0), top = std::max(picture.top, 0);
+    const std::int32_t right = std::min(picture.right, width), bottom = std::min(picture.bottom, height);
+
+    PicturePlacement placement{};
+    placement.sourceX = left - picture.left;
+    placement.sourceY = top - picture.top;
+    placement.destination = {left, top, static_cast<std::uint32_t>(right - left),
+                             static_cast<std::uint32_t>(bottom - top)};
+    const auto band = [&placement](std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
+        if (x1 > x0 && y1 > y0)
+            placement.border[placement.borderCount++] = {x0, y0, static_cast<std::uint32_t>(x1 - x0),
+                                                         static_cast<std::uint32_t>(y1 - y0)};
+    };
+    band(0, 0, width, top);
+    band(0, bottom, width, height);
+    band(0, top, left, bottom);
+    band(right, top, width, bottom);
+    return placement;
+}
+
+} // namespace orbisk
