@@ -7,19 +7,46 @@ need_packages() {
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${sudo[@]}" dpkg --add-architecture i386
-    fi
     echo "Installing: ${missing[*]}" >&2
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+    if [ "$(id -u)" -eq 0 ]; then
+        install_packages "${missing[@]}"
+    else
+        sudo bash -c "$(declare -f refresh_package_lists install_packages); install_packages \"\$@\"" sudo "${missing[@]}"
+    fi
+}
+
+# refresh_package_lists: apt-get update, tried three times. A mirror caught mid-sync fails it for one index now
+# and then; the lists it has may still hold every package wanted, so a last failure only warns.
+refresh_package_lists() {
+    local attempt
+    for attempt in 1 2 3; do
+        apt-get update -qq 2>/dev/null && return 0
+        sleep $((attempt * 5))
+    done
+    echo "apt-get update failed three times; going on with the package lists there are" >&2
+}
+
+# install_packages [APT-OPTION...] PACKAGE...: apt-get install, after fresh lists, tried twice; ends with one line
+# saying what could not be had.
+install_packages() {
+    local log attempt
+    log=$(mktemp)
+    for attempt in 1 2; do
+        refresh_package_lists
+        if DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >"$log" 2>&1; then
+            rm -f "$log"
+            return 0
+        fi
+    done
+    echo "Cannot install the packages ($*): $(grep -m1 '^E:' "$log" || tail -1 "$log")" >&2
+    rm -f "$log"
+    return 1
 }
 
 NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
-                 g++-i686-linux-gnu qemu-user-static libx11-dev libxext-dev libxrandr-dev xvfb)
+                 libx11-dev libxext-dev libxrandr-dev xvfb)
 
-# The Windows side: the 32-bit saver, its 64-bit twin for the tests, and wine64 on a virtual display.
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest wine64
-                  fonts-wine xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic locales)
+# The Windows side: the 32-bit saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side
+# of the Windows test platform (tests/windows/wine32/root.sh): a virtual display, screenshots, input.
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest debootstrap
+                  xvfb x11-utils x11-apps xdotool imagemagick)

@@ -6,6 +6,7 @@
 #include "sim/frame.h"
 #include "sim/schedule.h"
 #include "tests/field_fixture.h"
+#include "tests/frame_clock_sweep.h"
 
 namespace orbisk::testing {
 namespace {
@@ -55,6 +56,8 @@ TEST_F(LongRun, SixtyDaysOfTenSecondFramesChangeThePatternInEveryFrame) {
     for (std::uint32_t k = 1; k <= Frames; ++k) changes += scheduleFrame(start + k * 10000u);
     EXPECT_EQ(changes, Frames);
 }
+
+TEST(FrameClock, FiftyDaysOfTicksGiveTheGoldenChecksum) { EXPECT_EQ(frameClockSweep(), FrameClockSweepChecksum); }
 
 } // namespace
 } // namespace orbisk::testing

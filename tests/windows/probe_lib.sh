@@ -1,8 +1,8 @@
 # Helpers for the end-to-end scripts of the command line and the settings dialog, which run the saver in a Wine
 # session and watch it through the probe (probe.cpp) and X. Sourced by a script that runs in the session SESSION.
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-SAVER=${SAVER:-$ROOT/build-win64/orbisk.scr}
-PROBE=$ROOT/build-win64/tests/windows/probe.exe
+SAVER=${SAVER:-$ROOT/build-win32/orbisk.scr}
+PROBE=$ROOT/build-win32/tests/windows/probe.exe
 source "$ROOT/tests/windows/wine-session.sh"
 wine_session_enter "$SESSION"
 
@@ -86,3 +86,5 @@ key_to_dialog() {
 
 # click X Y: nothing without a point.
 click() { [ $# -eq 2 ] && xdotool mousemove "$1" "$2" click 1; }
+
+check "the saver under test is the shipped 32-bit program ($SAVER)" i386 "$(pe_machine "$SAVER")"

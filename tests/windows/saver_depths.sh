@@ -16,7 +16,8 @@ if wait_picture 30 >/dev/null; then
     inside=$(lit_inside "$picture")
     if [ "$depth" = 8 ]; then
         # Wine 8 does not show an 8-bit DirectDraw primary through the saver's 3-3-2 palette on an 8-bit Xvfb (nor
-        # with a private colour map): many particles come out black, the rest in a few system colours.
+        # with a private colour map): it maps the picture's colours to the few it holds in the X colour map, so the
+        # screen holds about 15 distinct pixel values; many particles come out black, the rest in system colours.
         # The palette itself is checked where the program sets it (display_setup_test); here only the picture's
         # place and the close.
         check "the particles show in the picture at 8 bits ($inside lit pixels)" test "$inside" -gt 5000

@@ -27,18 +27,19 @@ sleep 1
 moved=$(changed_pixels "$first" "$(shot second)")
 check "the picture changes over time ($moved pixels in a second)" test "$moved" -gt 10000
 
-# Each block's average colour follows its flow direction: steady within a pattern, changed after the ten-second
-# pattern change (once the new directions have spread over the field).
+# The picture's colours follow the flow: steady within a pattern, changed after the ten-second pattern change (once
+# the new directions have spread over the field). With orbisk-render's pictures for a hundred calendar start times,
+# the distance across the change was at least 8.5, within the first pattern 2.6.
 sleep $((4 - ($(date +%s) - started)))
 early=$(shot early)
 sleep $((8 - ($(date +%s) - started)))
 late=$(shot late)
 sleep $((15 - ($(date +%s) - started)))
 next=$(shot next)
-within=$(block_distance "$early" "$late")
-across=$(block_distance "$late" "$next")
-check "a new flow pattern after ten seconds (block colours moved $within within the pattern, $across across)" \
-    awk -v w="$within" -v a="$across" 'BEGIN { exit !(a > 5 && a > 3 * w) }'
+within=$(flow_distance "$early" "$late")
+across=$(flow_distance "$late" "$next")
+check "a new flow pattern after ten seconds (colours moved $within within the pattern, $across across)" \
+    awk -v w="$within" -v a="$across" 'BEGIN { exit !(a > 5 && a > 2 * w) }'
 check "the pattern change keeps the picture inside its rectangle" test "$(lit_outside "$next")" -eq 0
 
 # Moves add up from the position at creation: 2+0, then 1+1 (4 in all) keep it; 0+1 more (5) closes it.

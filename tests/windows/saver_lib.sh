@@ -2,7 +2,7 @@
 # to end. Sourced after wine-session.sh, inside a session (DISPLAY and WINEPREFIX set).
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-SAVER=${SAVER:-$ROOT/build-win64/orbisk.scr}
+SAVER=${SAVER:-$ROOT/build-win32/orbisk.scr}
 IM=/usr/bin/convert
 SHOTS=$(mktemp -d)
 FAILURES=0
@@ -72,15 +72,17 @@ wait_picture() {
     return 1
 }
 
-# The picture reduced to its 16x12 blocks of 40x40 pixels: per block the average colour, as 576 numbers.
-block_colours() {
-    $IM "$1" -crop 640x480+192+144 +repage -alpha off -scale 16x12! -depth 8 txt:- |
+# The picture reduced to 32x24 squares of 20x20 pixels: per square the average colour, as 2304 numbers. (Whole
+# 40x40 blocks are too coarse: in some flow patterns the particles gather in bands inside each block, whose average
+# colour stays close to that of an even spread.)
+square_colours() {
+    $IM "$1" -crop 640x480+192+144 +repage -alpha off -scale 32x24! -depth 8 txt:- |
         sed -n 's/^[0-9]*,[0-9]*: (\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
 }
 
-# How far apart two pictures' flow colours are: the mean absolute difference of the block colours, 0-255.
-block_distance() {
-    paste -d' ' <(block_colours "$1") <(block_colours "$2") |
+# How far apart two pictures' flow colours are: the mean absolute difference of the square colours, 0-255.
+flow_distance() {
+    paste -d' ' <(square_colours "$1") <(square_colours "$2") |
         awk '{ for (i = 1; i <= 3; ++i) { d = $i - $(i + 3); s += d < 0 ? -d : d; n++ } } END { printf "%.2f", s / n }'
 }
 
@@ -98,3 +100,5 @@ finish() {
     echo "$FAILURES check(s) failed"
     exit 1
 }
+
+check "the saver under test is the shipped 32-bit program ($SAVER)" test "$(pe_machine "$SAVER")" = i386

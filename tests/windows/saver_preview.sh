@@ -7,7 +7,7 @@ here=$(dirname "$0")
 source "$here/wine-session.sh"
 wine_session_enter "${1:-main}"
 source "$here/saver_lib.sh"
-HOST=$ROOT/build-win64/tests/windows/probe.exe
+HOST=$ROOT/build-win32/tests/windows/probe.exe
 host_pid=
 trap 'stop_saver; [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null; rm -rf "$SHOTS"' EXIT
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # settings_dialog_screenshot.sh [OUT.png]: a picture of the settings dialog under Wine, in a session of its own, for
-# the documentation (docs/settings-dialog.png by default). Needs the 64-bit build (scripts/build).
+# the documentation (docs/settings-dialog.png by default). Needs the build (scripts/build).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 out=$(realpath -m "${1:-$here/../../docs/settings-dialog.png}")

@@ -1,7 +1,6 @@
-// The built saver as Windows reads it: the shipped 32-bit orbisk.scr and its 64-bit twin, loaded as data. The
-// dialog template is read field by field, since windres turns a script that says the wrong thing into a wrong
-// template without a word; its texts are compared as UTF-16 and must survive code page 932, in which the program
-// shows them. Nothing but these tests looks inside the 32-bit build: the other tests run the 64-bit twin.
+// The shipped saver as Windows reads it: the 32-bit orbisk.scr, loaded as data. The dialog template is read field by
+// field, since windres turns a script that says the wrong thing into a wrong template without a word; its texts are
+// compared as UTF-16 and must survive code page 932, in which the program shows them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,7 +8,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <ostream>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -23,20 +21,11 @@ namespace {
 
 constexpr WORD Japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 
-struct Build {
-    const char* name;
-    const char* path;
-    WORD machine;
-};
-
-void PrintTo(const Build& build, std::ostream* out) { *out << build.name; }
-
-class ShippedResources : public testing::TestWithParam<Build> {
+class ShippedResources : public testing::Test {
 protected:
     void SetUp() override {
-        module_ = LoadLibraryExA(GetParam().path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        ASSERT_NE(module_, nullptr) << "cannot load " << GetParam().path << " (scripts/build makes it), error "
-                                    << GetLastError();
+        module_ = LoadLibraryExA(ORBISK_SHIPPED_SAVER, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module_, nullptr) << "cannot load " << ORBISK_SHIPPED_SAVER << ", error " << GetLastError();
     }
     void TearDown() override {
         if (module_) FreeLibrary(module_);
@@ -66,17 +55,13 @@ T read(const std::vector<BYTE>& bytes, std::size_t at) {
     return value;
 }
 
-TEST_P(ShippedResources, IsAWindowsProgramThatNeedsOnlyTheSystemsLibraries) {
+TEST_F(ShippedResources, IsAWindowsProgramThatNeedsOnlyTheSystemsLibraries) {
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image());
     const auto* file = reinterpret_cast<const IMAGE_FILE_HEADER*>(image() + dos->e_lfanew + 4);
-    EXPECT_EQ(file->Machine, GetParam().machine);
-    const BYTE* optional = reinterpret_cast<const BYTE*>(file + 1);
-    const bool wide = GetParam().machine == IMAGE_FILE_MACHINE_AMD64;
-    const auto& directories = wide ? reinterpret_cast<const IMAGE_OPTIONAL_HEADER64*>(optional)->DataDirectory
-                                   : reinterpret_cast<const IMAGE_OPTIONAL_HEADER32*>(optional)->DataDirectory;
-    EXPECT_EQ(wide ? reinterpret_cast<const IMAGE_OPTIONAL_HEADER64*>(optional)->Subsystem
-                   : reinterpret_cast<const IMAGE_OPTIONAL_HEADER32*>(optional)->Subsystem,
-              IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    ASSERT_EQ(file->Machine, IMAGE_FILE_MACHINE_I386);
+    const auto* optional = reinterpret_cast<const IMAGE_OPTIONAL_HEADER32*>(file + 1);
+    const auto& directories = optional->DataDirectory;
+    EXPECT_EQ(optional->Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 
     // Every library a clean system has; a run-time DLL of the compiler here would stop the saver from starting.
     const std::set<std::string> system = {"advapi32.dll", "ddraw.dll",   "gdi32.dll", "kernel32.dll",
@@ -92,7 +77,7 @@ TEST_P(ShippedResources, IsAWindowsProgramThatNeedsOnlyTheSystemsLibraries) {
     EXPECT_GT(libraries, 0);
 }
 
-TEST_P(ShippedResources, PreviewBitmapIs160By120With256ColoursBottomUp) {
+TEST_F(ShippedResources, PreviewBitmapIs160By120With256ColoursBottomUp) {
     const std::vector<BYTE> bitmap = resource(RT_BITMAP, IDB_PREVIEW);
     ASSERT_EQ(bitmap.size(), 40u + 1024 + 19200);
     const auto header = read<BITMAPINFOHEADER>(bitmap, 0);
@@ -105,7 +90,7 @@ TEST_P(ShippedResources, PreviewBitmapIs160By120With256ColoursBottomUp) {
     EXPECT_TRUE(header.biClrUsed == 0 || header.biClrUsed == 256) << header.biClrUsed;
 }
 
-TEST_P(ShippedResources, IconGroupHoldsThreeImagesInOrder) {
+TEST_F(ShippedResources, IconGroupHoldsThreeImagesInOrder) {
     const std::vector<BYTE> group = resource(RT_GROUP_ICON, IDI_ORBISK);
     ASSERT_EQ(group.size(), 6u + 3 * 14);
     EXPECT_EQ(read<WORD>(group, 0), 0);
@@ -173,7 +158,7 @@ void expectShiftJisText(const std::u16string& text) {
 
 std::u16string widen(const char* ascii) { return std::u16string(ascii, ascii + std::strlen(ascii)); }
 
-TEST_P(ShippedResources, SettingsDialogTemplateIsExactlyAsDesigned) {
+TEST_F(ShippedResources, SettingsDialogTemplateIsExactlyAsDesigned) {
     const std::vector<BYTE> bytes = resource(RT_DIALOG, IDD_SETTINGS);
     ASSERT_FALSE(bytes.empty()) << "no Japanese dialog " << IDD_SETTINGS;
     TemplateReader dialog(bytes);
@@ -232,7 +217,7 @@ TEST_P(ShippedResources, SettingsDialogTemplateIsExactlyAsDesigned) {
     EXPECT_TRUE(dialog.atEnd());
 }
 
-TEST_P(ShippedResources, VersionNamesOrbisk11) {
+TEST_F(ShippedResources, VersionNamesOrbisk11) {
     const std::vector<BYTE> bytes = resource(RT_VERSION, VS_VERSION_INFO);
     ASSERT_FALSE(bytes.empty());
     // VerQueryValue wants a block it may write into, as GetFileVersionInfo returns it.
@@ -264,11 +249,6 @@ TEST_P(ShippedResources, VersionNamesOrbisk11) {
         EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), s.text);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Builds, ShippedResources,
-                         testing::Values(Build{"Shipped32Bit", ORBISK_SHIPPED_SAVER, IMAGE_FILE_MACHINE_I386},
-                                         Build{"Twin64Bit", ORBISK_TWIN_SAVER, IMAGE_FILE_MACHINE_AMD64}),
-                         [](const testing::TestParamInfo<Build>& build) { return std::string(build.param.name); });
 
 } // namespace
 } // namespace orbisk

@@ -2,41 +2,60 @@
 # with a Wine prefix of its own (Wine ties its desktop to the display of its first process): it is started and
 # stopped by PID, and nothing of it outlives wine_session_stop.
 #
-# The tests run the 64-bit twin of the saver under wine64: see README, "Testing the Windows side".
+# Wine is the Windows test platform's (wine32/root.sh): 32-bit Wine under user-mode emulation in a Debian root of its
+# own, which runs the shipped 32-bit saver itself. Each session turns the platform's binfmt entry on for as long as it
+# runs.
 
-WINE_HOME=${WINE_HOME:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build-win64/wine}
-export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+WINE_SESSION_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$WINE_SESSION_HERE/wine32/root.sh"
+WINE_HOME=${WINE_HOME:-$(cd "$WINE_SESSION_HERE/../.." && pwd)/build-win32/wine}
+export WINE=$WINE_SESSION_HERE/wine32/wine WINESERVER=$WINE_SESSION_HERE/wine32/wineserver
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The saver's texts are Shift-JIS: Wine gives a program code page 932 only under a Japanese locale.
-export LOCPATH=$WINE_HOME/locale WINE_LANG=ja_JP.UTF-8
+export WINE_LANG=ja_JP.UTF-8
 
 # Every Wine program of a session runs under the Japanese locale; `env` sets it without this shell trying to.
 wine_run() { env LANG="$WINE_LANG" "$WINE" "$@"; }
 wine_reg() { wine_run reg "$@" >/dev/null; }
 
+# pe_machine FILE: what a Windows program is built for, from its file header: i386 or x86-64.
+pe_machine() {
+    local header machine
+    header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+    machine=$(od -An -tx2 -j$((header + 4)) -N2 "$1" | tr -d ' ')
+    case $machine in
+    014c) echo i386 ;;
+    8664) echo x86-64 ;;
+    *) echo "machine $machine" ;;
+    esac
+}
+
 # The template prefix, made once: no crash dialog, DirectDraw through GDI, no automatic updates, windows that Wine
-# frames itself. Its version is written in .ready: raise it when the template changes, and older templates are made
-# again. A lock keeps sessions that start together from making it twice at once.
-WINE_TEMPLATE_VERSION=3
+# frames itself. Its version and the platform's key are written in .ready: raise the version when the template
+# changes, and older templates, or templates of another platform, are made again. A lock keeps sessions that start
+# together from making it twice at once. Also makes the platform, and turns its binfmt entry on.
+WINE_TEMPLATE_VERSION=4
 wine_template() {
-    mkdir -p "$WINE_HOME/locale"
+    wine32_root || return 1
+    wine32_binfmt_on || return 1
+    mkdir -p "$WINE_HOME"
     (
         flock 9
-        [ "$(cat "$WINE_HOME/template/.ready" 2>/dev/null)" = "$WINE_TEMPLATE_VERSION" ] && exit 0
+        [ "$(cat "$WINE_HOME/template/.ready" 2>/dev/null)" = "$WINE_TEMPLATE_VERSION $WINE32_KEY" ] && exit 0
         rm -rf "$WINE_HOME/template"
-        [ -d "$LOCPATH/ja_JP.UTF-8" ] || localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8"
         export WINEPREFIX=$WINE_HOME/template
-        DISPLAY= wine_run wineboot -i >/dev/null 2>&1
+        # The 64-bit wineboot runs natively; the prefix it makes holds the 32-bit system as well.
+        DISPLAY= env LANG="$WINE_LANG" "$WINE_SESSION_HERE/wine32/enter" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
         wine_reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f
         wine_reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
         # No window manager runs. Wine's windows are its own, not the manager's: it frames them itself, and a window
         # that closes does not wait two seconds for a manager to let it go. The frame's buttons draw their glyphs
-        # in Marlett, which this wine64 does not find among its own fonts (the close box showed an "r").
+        # in Marlett, which this Wine does not find among its own fonts (the close box showed an "r").
         wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
-        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+        cp "$ORBISK_WINE_ROOT/usr/share/wine/fonts/marlett.ttf" "$WINEPREFIX/drive_c/windows/Fonts/"
         echo disable >"$WINEPREFIX/.update-timestamp"
         "$WINESERVER" -w
-        echo "$WINE_TEMPLATE_VERSION" >"$WINE_HOME/template/.ready"
+        echo "$WINE_TEMPLATE_VERSION $WINE32_KEY" >"$WINE_HOME/template/.ready"
     ) 9>"$WINE_HOME/template.lock"
 }
 
@@ -44,7 +63,7 @@ wine_template() {
 # DISPLAY and WINEPREFIX, and SESSION_DIR (which holds the PIDs and an environment file for wine_session_enter).
 wine_session_start() {
     local name=$1 depth=$2
-    wine_template
+    wine_template || return 1
     SESSION_DIR=$WINE_HOME/sessions/$name
     rm -rf "$SESSION_DIR" && mkdir -p "$SESSION_DIR"
     cp -a "$WINE_HOME/template" "$SESSION_DIR/prefix"
@@ -97,4 +116,5 @@ wine_session_stop() {
     stop_pid "$dir/keeper.pid"
     WINEPREFIX=$dir/prefix "$WINESERVER" -k 2>/dev/null || true
     stop_pid "$dir/xvfb.pid"
+    wine32_binfmt_off
 }

@@ -2,7 +2,7 @@
 # password_hooks.sh CASE: the older family's password hooks of the full-screen saver, end to end, in a Wine session
 # of the case's own (started and stopped here).
 #
-# A copy of the 64-bit saver runs next to the test double of the password provider (PASSWORD.CPL, see
+# A copy of the saver runs next to the test double of the password provider (PASSWORD.CPL, see
 # password_double.cpp), whose answers come from a file and whose calls go to a log. The saver runs with Wine's
 # traces of loaded libraries, registry reads and SystemParametersInfo calls; from them the script reads:
 #   read    RegQueryValueExA of "ScreenSaveUsePassword"
@@ -14,7 +14,7 @@
 set -uo pipefail
 CASE=$1
 HERE=$(cd "$(dirname "$0")" && pwd)
-BUILD=${ORBISK_BUILD:-$HERE/../../../build-win64}
+BUILD=${ORBISK_BUILD:-$HERE/../../../build-win32}
 PROBE=$BUILD/tests/windows/probe.exe
 DOUBLES=$BUILD/tests/windows/password
 
@@ -24,6 +24,7 @@ source "$HERE/../checks.sh"
 trap 'wine_session_stop; rm -rf "$SESSION_DIR/prefix"' EXIT
 wine_session_start "password-$CASE" 24 || exit 1
 
+check "the saver under test is the shipped 32-bit program ($BUILD/orbisk.scr)" i386 "$(pe_machine "$BUILD/orbisk.scr")"
 RUN=$SESSION_DIR/run
 mkdir -p "$RUN"
 export ORBISK_PASSWORD_LOG ORBISK_PASSWORD_ANSWER

@@ -1,0 +1,116 @@
+# The Windows test platform: 32-bit Wine in a Debian root of its own. These machines cannot execute 32-bit x86 code,
+# so every 32-bit program of the root (the 32-bit Wine loader, and with it the saver) runs under qemu-i386 10 (from
+# trixie), to which a binfmt_misc entry of our own sends 32-bit ELF files while a session runs (hold-binfmt). The
+# 64-bit side of Wine runs natively. Sourced by wine-session.sh.
+#
+# The root is made once per machine and kept in $ORBISK_CACHE (default /var/cache/orbisk) under a key of what goes
+# into it: a change of the package list or of the way it is made gives a new key, and the old root is removed. It
+# holds no mounts of its own: `enter` makes them in a mount namespace of each program's own.
+
+WINE32_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+ORBISK_CACHE=${ORBISK_CACHE:-/var/cache/orbisk}
+WINE32_SUITE=bookworm
+WINE32_MIRROR=http://deb.debian.org/debian
+# Wine in both architectures, the fonts its dialogs use, and the X libraries that Wine loads at run time.
+WINE32_PACKAGES=(wine wine64 wine32:i386 fonts-wine fonts-ipafont-gothic locales)
+for library in libfreetype6 libfontconfig1 libxrandr2 libxrender1 libxi6 libxcursor1 libxinerama1 libxcomposite1 \
+    libxfixes3 libxxf86vm1; do
+    WINE32_PACKAGES+=("$library" "$library:i386")
+done
+# Raise when the way the root is made changes.
+WINE32_RECIPE=1
+WINE32_KEY=$(printf '%s\n' "$WINE32_RECIPE" "$WINE32_SUITE" "${WINE32_PACKAGES[@]}" qemu-user/trixie ja_JP.UTF-8 |
+    sha256sum | cut -c1-12)
+export ORBISK_WINE_ROOT=$ORBISK_CACHE/wine32-$WINE32_KEY
+
+# wine32_root: makes the root unless it is there already (a few minutes from nothing; nothing at all from the cache).
+wine32_root() {
+    [ -f "$ORBISK_WINE_ROOT/.ready" ] && return 0
+    [ "$(id -u)" -eq 0 ] || { echo "wine32: making the Windows test platform needs root (debootstrap, chroot)" >&2; return 1; }
+    mkdir -p "$ORBISK_CACHE"
+    (
+        flock 9
+        [ -f "$ORBISK_WINE_ROOT/.ready" ] && exit 0
+        local log=$ORBISK_CACHE/wine32-$WINE32_KEY.log start=$SECONDS
+        echo "wine32: making the Windows test platform in $ORBISK_WINE_ROOT (once; a few minutes; log in $log)" >&2
+        # In a mount namespace of its own, so that no mount made for the package scripts outlives the making.
+        unshare --mount --propagation private bash -c \
+            "set -euo pipefail; source '${BASH_SOURCE[0]}'; wine32_make '$ORBISK_WINE_ROOT.part'" \
+            >"$log" 2>&1 ||
+            { echo "wine32: making the platform failed; the end of $log:" >&2; tail -5 "$log" >&2; exit 1; }
+        mv "$ORBISK_WINE_ROOT.part" "$ORBISK_WINE_ROOT"
+        # Roots made for an earlier package list.
+        find "$ORBISK_CACHE" -maxdepth 1 -name 'wine32-*' ! -name "wine32-$WINE32_KEY*" -exec rm -rf --one-file-system {} +
+        echo "wine32: made in $((SECONDS - start)) s, $(du -sh "$ORBISK_WINE_ROOT" | cut -f1)" >&2
+    ) 9>"$ORBISK_CACHE/wine32.lock"
+}
+
+# wine32_make DIR: debootstrap, then the packages, the qemu binary and the Japanese locale.
+wine32_make() {
+    local root=$1
+    rm -rf --one-file-system "$root"
+    source "$WINE32_HERE/../../../scripts/packages.sh"
+    three_times debootstrap --variant=minbase "$WINE32_SUITE" "$root" "$WINE32_MIRROR"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    mount -t proc proc "$root/proc"
+    mount --rbind /dev "$root/dev"
+    chroot "$root" dpkg --add-architecture i386
+    # qemu-user 10 from trixie, taken as a file: nothing of trixie is installed.
+    echo "deb $WINE32_MIRROR trixie main" >"$root/etc/apt/sources.list.d/trixie.list"
+    printf 'Package: *\nPin: release n=trixie\nPin-Priority: 100\n' >"$root/etc/apt/preferences.d/trixie"
+    in_root_apt "$root" install_packages --no-install-recommends "${WINE32_PACKAGES[@]}"
+    three_times chroot "$root" sh -c 'cd /tmp && apt-get download -q qemu-user/trixie'
+    dpkg-deb --fsys-tarfile "$root"/tmp/qemu-user_*.deb | tar -x -C "$root/tmp" ./usr/bin/qemu-i386
+    install -m 755 "$root/tmp/usr/bin/qemu-i386" "$root/usr/local/bin/qemu-i386"
+    rm -rf "$root/etc/apt/sources.list.d/trixie.list" "$root/etc/apt/preferences.d/trixie" "$root"/tmp/* \
+        "$root"/var/lib/apt/lists/*
+    chroot "$root" apt-get clean
+    # The saver's texts are Shift-JIS: Wine gives a program code page 932 only under a Japanese locale.
+    chroot "$root" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    touch "$root/.ready"
+}
+
+# three_times COMMAND...: a command that reaches the mirror, which may be busy for a moment, tried three times.
+three_times() {
+    local attempt
+    for attempt in 1 2 3; do
+        "$@" && return 0
+        [ "$attempt" -eq 3 ] || sleep $((attempt * 10))
+    done
+    return 1
+}
+
+# in_root_apt ROOT FUNCTION ARGS...: runs one of packages.sh's functions inside the root.
+in_root_apt() {
+    local root=$1
+    shift
+    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin bash -c \
+        "$(declare -f refresh_package_lists install_packages); \"\$@\"" in-root "$@"
+}
+
+# wine32_binfmt_on: sends 32-bit x86 ELF files to the root's qemu-i386 for as long as this shell holds the entry
+# orbisk-i386-PID (PID: this shell's), which a process of ours holds (hold-binfmt) until wine32_binfmt_off.
+wine32_binfmt_on() {
+    [ -n "${WINE32_HOLDER:-}" ] && kill -0 "$WINE32_HOLDER" 2>/dev/null && return 0
+    local out waited=0
+    out=$(mktemp)
+    setsid unshare --mount --propagation private "$WINE32_HERE/hold-binfmt" $$ "$ORBISK_WINE_ROOT/usr/local/bin/qemu-i386" \
+        </dev/null >"$out" 2>&1 &
+    WINE32_HOLDER=$!
+    until grep -q ready "$out"; do
+        if ! kill -0 "$WINE32_HOLDER" 2>/dev/null || [ $((waited += 1)) -gt 100 ]; then
+            echo "wine32: no binfmt_misc entry for 32-bit programs: $(cat "$out")" >&2
+            rm -f "$out"
+            return 1
+        fi
+        sleep 0.05
+    done
+    rm -f "$out"
+}
+
+# wine32_binfmt_off: removes this shell's entry.
+wine32_binfmt_off() {
+    [ -n "${WINE32_HOLDER:-}" ] || return 0
+    kill "$WINE32_HOLDER" 2>/dev/null && while kill -0 "$WINE32_HOLDER" 2>/dev/null; do sleep 0.05; done
+    WINE32_HOLDER=
+}
