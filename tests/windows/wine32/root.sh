@@ -23,6 +23,11 @@ WINE32_KEY=$(printf '%s\n' "$WINE32_RECIPE" "$WINE32_SUITE" "${WINE32_PACKAGES[@
     sha256sum | cut -c1-12)
 export ORBISK_WINE_ROOT=$ORBISK_CACHE/wine32-$WINE32_KEY
 
+# wine32_propagation: how a mount namespace of ours treats the mounts it starts with: private, so that what it mounts
+# reaches no other namespace. Inside a chroot (fresh-machine's, say) "/" is no mount point and cannot be made
+# private; mounts made there keep the chroot's own propagation ("unchanged").
+wine32_propagation() { if mountpoint -q /; then echo private; else echo unchanged; fi; }
+
 # wine32_root: makes the root unless it is there already (a few minutes from nothing; nothing at all from the cache).
 wine32_root() {
     [ -f "$ORBISK_WINE_ROOT/.ready" ] && return 0
@@ -34,7 +39,7 @@ wine32_root() {
         local log=$ORBISK_CACHE/wine32-$WINE32_KEY.log start=$SECONDS
         echo "wine32: making the Windows test platform in $ORBISK_WINE_ROOT (once; a few minutes; log in $log)" >&2
         # In a mount namespace of its own, so that no mount made for the package scripts outlives the making.
-        unshare --mount --propagation private bash -c \
+        unshare --mount --propagation "$(wine32_propagation)" bash -c \
             "set -euo pipefail; source '${BASH_SOURCE[0]}'; wine32_make '$ORBISK_WINE_ROOT.part'" \
             >"$log" 2>&1 ||
             { echo "wine32: making the platform failed; the end of $log:" >&2; tail -5 "$log" >&2; exit 1; }
@@ -94,7 +99,7 @@ wine32_binfmt_on() {
     [ -n "${WINE32_HOLDER:-}" ] && kill -0 "$WINE32_HOLDER" 2>/dev/null && return 0
     local out waited=0
     out=$(mktemp)
-    setsid unshare --mount --propagation private "$WINE32_HERE/hold-binfmt" $$ "$ORBISK_WINE_ROOT/usr/local/bin/qemu-i386" \
+    setsid unshare --mount --propagation "$(wine32_propagation)" "$WINE32_HERE/hold-binfmt" $$ "$ORBISK_WINE_ROOT/usr/local/bin/qemu-i386" \
         </dev/null >"$out" 2>&1 &
     WINE32_HOLDER=$!
     until grep -q ready "$out"; do
