@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include "display/display_setup.h"
+#include "display/frame_drawing.h"
 #include "display/frame_geometry.h"
 #include "display/pixels.h"
 #include "resources/resource_ids.h"
@@ -86,7 +87,7 @@ void onDestroy() {
     releaseDisplay();
 }
 
-void drawFrame() {
+void presentFrame() {
     if (!display.directDraw) return;
     DDBLTFX fill{};
     fill.dwSize = sizeof fill;
@@ -95,11 +96,8 @@ void drawFrame() {
     DDSURFACEDESC locked{};
     locked.dwSize = sizeof locked;
     if (display.offscreen->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) == DD_OK) {
-        frameTarget.surface = static_cast<std::uint8_t*>(locked.lpSurface);
-        frameTarget.pitch = locked.lPitch;
-        simulateFrame(GetTickCount());
+        drawFrameOnCleared(static_cast<std::uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount());
         display.offscreen->Unlock(nullptr);
-        frameTarget.surface = nullptr;
     }
     // A failed lock presents the cleared picture; the next frame tries again.
     display.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
@@ -150,7 +148,7 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CREATE: onCreate(window); break;
     case WM_DESTROY: onDestroy(); break;
     case WM_PAINT: onPaint(window); break;
-    case FrameMessage: drawFrame(); break;
+    case FrameMessage: presentFrame(); break;
     default: break;
     }
     return shellDefaultProc(window, message, wParam, lParam);

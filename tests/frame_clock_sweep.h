@@ -9,7 +9,7 @@
 
 #include "sim/field.h"
 #include "sim/frame.h"
-#include "tools/headless.h"
+#include "headless/headless.h"
 
 namespace orbisk {
 

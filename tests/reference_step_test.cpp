@@ -8,7 +8,7 @@
 #include "display/pixels.h"
 #include "sim/field.h"
 #include "sim/tables.h"
-#include "tools/headless.h"
+#include "headless/headless.h"
 
 namespace orbisk {
 namespace {

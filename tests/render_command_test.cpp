@@ -105,7 +105,7 @@ TEST_F(RenderCommand, HelpGoesToStandardOutput) {
 }
 
 TEST(RenderOptions, DefaultsAndValues) {
-    const ParsedCommand defaults = parseRenderCommand({"--frames", "5", "--out", "a.PNG"});
+    const ParsedRenderCommand defaults = parseRenderCommand({"--frames", "5", "--out", "a.PNG"});
     ASSERT_TRUE(defaults.options);
     EXPECT_EQ(defaults.options->fps, 60u);
     EXPECT_EQ(defaults.options->epoch, 1000000000);
@@ -113,7 +113,7 @@ TEST(RenderOptions, DefaultsAndValues) {
     EXPECT_EQ(defaults.options->kind, ImageKind::Png);
     EXPECT_FALSE(defaults.options->stats);
 
-    const ParsedCommand all = parseRenderCommand(
+    const ParsedRenderCommand all = parseRenderCommand(
         {"--out", "b.ppm", "--frames", "9", "--fps", "30", "--epoch", "-5", "--format", "15", "--stats", "--every", "3"});
     ASSERT_TRUE(all.options) << all.error;
     EXPECT_EQ(all.options->frames, 9u);

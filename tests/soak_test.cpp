@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "tools/headless.h"
+#include "headless/headless.h"
 
 namespace orbisk {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tools/dib_files.h"
-#include "tools/headless.h"
+#include "headless/headless.h"
 #include "tools/preview_bitmap.h"
 #include "tools/saver_icon.h"
 

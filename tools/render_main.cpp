@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "headless/headless.h"
 #include "sim/schedule.h"
 #include "sim/tables.h"
-#include "tools/headless.h"
 #include "tools/image_file.h"
 #include "tools/render_options.h"
 
@@ -25,12 +25,12 @@ bool writeImage(const RenderOptions& options, const std::string& path, const Hea
     return written;
 }
 
-void printStats(const HeadlessRun& run) {
+void printStats(const HeadlessRun& run, std::int32_t moved) {
     const RunStats stats = currentStats();
     const PatternSchedule& s = patternSchedule;
     std::printf("frame %" PRIu64 "\n", run.framesRendered());
     std::printf("cursor %u\n", unsigned{stats.cursor});
-    std::printf("moved %" PRId32 "\n", run.movedInLastFrame());
+    std::printf("moved %" PRId32 "\n", moved);
     std::printf("countsum %" PRId64 "\n", stats.countSum);
     std::printf("maxcount %u\n", unsigned{stats.maxCount});
     std::printf("grid %" PRId32 " pattern %" PRId32 " stage %u laststage %u\n", s.gridIndex, s.patternIndex,
@@ -41,7 +41,7 @@ void printStats(const HeadlessRun& run) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const ParsedCommand command = parseRenderCommand(std::vector<std::string>(argv + 1, argv + argc));
+    const ParsedRenderCommand command = parseRenderCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (command.help) {
         std::fputs(RenderUsage, stdout);
         return 0;
@@ -62,14 +62,18 @@ int main(int argc, char** argv) {
 
     HeadlessRun run(options.format, options.fps, options.epoch);
     constexpr std::uint64_t ProgressEvery = 1000;
+    std::int32_t moved = 0; // in the last frame, for --stats
     for (std::uint64_t k = 1; k <= options.frames; ++k) {
-        run.renderFrame();
+        if (options.stats && k == options.frames)
+            moved = run.renderFrameCountingMoves();
+        else
+            run.renderFrame();
         if (options.every != 0 && k % options.every == 0 && !writeImage(options, numberedImagePath(options.out, k), run))
             return 1;
         if (options.frames >= 2 * ProgressEvery && k % ProgressEvery == 0)
             std::fprintf(stderr, "orbisk-render: frame %" PRIu64 " of %" PRIu64 "\n", k, options.frames);
     }
     if (!writeImage(options, options.out, run)) return 1;
-    if (options.stats) printStats(run);
+    if (options.stats) printStats(run, moved);
     return 0;
 }

@@ -1,8 +1,5 @@
 #include "tools/render_options.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 namespace orbisk {
 namespace {
 
@@ -16,18 +13,7 @@ bool endsWith(const std::string& text, const std::string& suffix) {
     return true;
 }
 
-// The whole text must be a decimal number within [low, high].
-std::optional<long long> parseNumber(const std::string& text, long long low, long long high) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || text[0] == ' ' || text[0] == '+') return std::nullopt;
-    if (value < low || value > high) return std::nullopt;
-    return value;
-}
-
-ParsedCommand failure(std::string message) { return {std::nullopt, false, std::move(message)}; }
+ParsedRenderCommand failure(std::string message) { return ParsedRenderCommand::failure(std::move(message)); }
 
 } // namespace
 
@@ -43,12 +29,12 @@ const char RenderUsage[] =
     "  --stats      print the state of the simulation after the last frame\n"
     "  --every K    also write every K-th frame as FILE-000123.png\n";
 
-ParsedCommand parseRenderCommand(const std::vector<std::string>& arguments) {
+ParsedRenderCommand parseRenderCommand(const std::vector<std::string>& arguments) {
     RenderOptions options;
     bool haveFrames = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
-        if (name == "--help" || name == "-h") return {std::nullopt, true, {}};
+        if (name == "--help" || name == "-h") return ParsedRenderCommand::helpWanted();
         if (name == "--stats") {
             options.stats = true;
             continue;

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/headless.h"
+#include "cli/arguments.h"
+#include "headless/headless.h"
 
 namespace orbisk {
 
@@ -23,13 +24,9 @@ struct RenderOptions {
     std::uint64_t every = 0; // 0: only the last frame is written
 };
 
-struct ParsedCommand {
-    std::optional<RenderOptions> options; // empty when help was asked for or the arguments are bad
-    bool help = false;
-    std::string error; // one line, set when the arguments are bad
-};
+using ParsedRenderCommand = ParsedCommand<RenderOptions>;
 
-ParsedCommand parseRenderCommand(const std::vector<std::string>& arguments);
+ParsedRenderCommand parseRenderCommand(const std::vector<std::string>& arguments);
 
 extern const char RenderUsage[];
 

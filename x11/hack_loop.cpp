@@ -7,10 +7,11 @@
 #include <ctime>
 #include <optional>
 
+#include "display/frame_drawing.h"
 #include "display/frame_rhythm.h"
 #include "display/pixels.h"
 #include "sim/frame.h"
-#include "tools/headless.h"
+#include "headless/headless.h"
 #include "x11/picture_placement.h"
 #include "x11/stop_signals.h"
 #include "x11/x_errors.h"
@@ -67,7 +68,7 @@ public:
             if (const auto code = endCode()) return *code;
             const std::uint32_t now = monotonicMilliseconds();
             if (!picture_.busy() && rhythm_.due(now)) {
-                drawFrame(now);
+                showFrame(now);
                 if (framesDrawn_ == options_.frames) { // never, for frames 0
                     XSync(display_, False);
                     return endCode().value_or(0);
@@ -113,12 +114,8 @@ private:
         }
     }
 
-    void drawFrame(std::uint32_t now) {
-        frameTarget.surface = picture_.pixels();
-        frameTarget.pitch = picture_.pitch();
-        clearPicture();
-        simulateFrame(fixedClock_ ? fixedClock_->nextFrame() : now);
-        frameTarget.surface = nullptr;
+    void showFrame(std::uint32_t now) {
+        drawFrame(picture_.pixels(), picture_.pitch(), fixedClock_ ? fixedClock_->nextFrame() : now);
 
         if (repaintBorder_) {
             XRectangle bands[4];

@@ -1,28 +1,11 @@
 #include "x11/hack_options.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 namespace orbisk {
 namespace {
 
 constexpr std::uint32_t LargestResourceId = 0x1FFFFFFF;
 
-// The whole text must be a number within [low, high], in the given base, with no sign or space.
-std::optional<unsigned long long> parseNumber(const std::string& text, int base, unsigned long long low,
-                                              unsigned long long high) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
-    const char first = text[0];
-    if (!(first >= '0' && first <= '9') && !(base == 16 && ((first | 0x20) >= 'a' && (first | 0x20) <= 'f')))
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, base);
-    if (errno != 0 || *end != '\0' || value < low || value > high) return std::nullopt;
-    return value;
-}
-
-ParsedHackCommand failure(std::string message) { return {std::nullopt, false, std::move(message)}; }
+ParsedHackCommand failure(std::string message) { return ParsedHackCommand::failure(std::move(message)); }
 
 // XScreenSaver's hacks take their options with one dash or two.
 std::string withTwoDashes(const std::string& name) {
@@ -53,8 +36,8 @@ const char HackUsage[] =
 
 std::optional<std::uint32_t> parseWindowId(const std::string& text) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] | 0x20) == 'x';
-    const auto value = hex ? parseNumber(text.substr(2), 16, 1, LargestResourceId)
-                           : parseNumber(text, 10, 1, LargestResourceId);
+    const auto value =
+        hex ? parseNumber(text.substr(2), 1, LargestResourceId, 16) : parseNumber(text, 1, LargestResourceId);
     if (!value) return std::nullopt;
     return static_cast<std::uint32_t>(*value);
 }
@@ -66,7 +49,7 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
     std::optional<std::string> windowId;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string name = withTwoDashes(arguments[i]);
-        if (name == "--help" || arguments[i] == "-h") return {std::nullopt, true, {}};
+        if (name == "--help" || arguments[i] == "-h") return ParsedHackCommand::helpWanted();
         if (name == "--root") root = true;
         else if (name == "--fullscreen") fullscreen = true;
         else if (name == "--fps") options.printFps = true;
@@ -79,13 +62,13 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
             } else if (name == "--display") {
                 options.display = value;
             } else if (name == "--fixed-clock") {
-                const auto fps = parseNumber(value, 10, 1, 1000000);
+                const auto fps = parseNumber(value, 1, 1000000);
                 if (!fps) return failure("--fixed-clock must be a whole number from 1 to 1000000, not '" + value + "'");
                 options.fixedClockFps = static_cast<std::uint32_t>(*fps);
             } else {
-                const auto frames = parseNumber(value, 10, 1, 1000000000000ULL);
+                const auto frames = parseNumber(value, 1, 1000000000000LL);
                 if (!frames) return failure("--frames must be a whole number from 1 to 10^12, not '" + value + "'");
-                options.frames = *frames;
+                options.frames = static_cast<std::uint64_t>(*frames);
             }
         } else {
             return failure("unknown argument '" + arguments[i] + "'");

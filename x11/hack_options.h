@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
+
 namespace orbisk {
 
 enum class HackWindow {
@@ -25,11 +27,7 @@ struct HackOptions {
     std::uint64_t frames = 0;        // 0: until stopped
 };
 
-struct ParsedHackCommand {
-    std::optional<HackOptions> options; // empty when help was asked for or the arguments are bad
-    bool help = false;
-    std::string error; // one line, set when the arguments are bad
-};
+using ParsedHackCommand = ParsedCommand<HackOptions>;
 
 // `screensaverWindow` is the value of XSCREENSAVER_WINDOW, if it is set. A window id given on the command line
 // comes first, then that variable (an XScreenSaver-style daemon sets it and may also pass --root), then --root.

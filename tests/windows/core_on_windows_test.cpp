@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tests/frame_clock_sweep.h"
-#include "tools/headless.h"
+#include "headless/headless.h"
 
 namespace orbisk {
 namespace {

@@ -15,7 +15,7 @@
 #include "display/pixels.h"
 #include "sim/field.h"
 #include "sim/frame.h"
-#include "tools/headless.h"
+#include "headless/headless.h"
 
 namespace orbisk {
 namespace {

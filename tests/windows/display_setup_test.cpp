@@ -12,7 +12,7 @@
 #include "display/display_setup.h"
 #include "display/pixels.h"
 #include "sim/field.h"
-#include "tools/headless.h"
+#include "headless/headless.h"
 
 namespace orbisk {
 namespace {

@@ -1,9 +1,11 @@
-#include "tools/headless.h"
+#include "headless/headless.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <memory>
 
+#include "display/frame_drawing.h"
 #include "display/palette.h"
 #include "display/pixels.h"
 #include "sim/frame.h"
@@ -85,7 +87,7 @@ void resetSimulation() {
 }
 
 HeadlessRun::HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t epoch)
-    : format_(format), clock_(fps, epoch), positions_(ParticleCapacity) {
+    : format_(format), clock_(fps, epoch) {
     const FormatMasks masks = masksOf(format);
     adoptPixelFormat(masks.bitCount, masks.red, masks.green, masks.blue);
     pitch_ = static_cast<std::int32_t>(FieldWidth * pixelFormat.bytesPerPixel) + RowPadding;
@@ -93,23 +95,16 @@ HeadlessRun::HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t e
     startSimulation(0);
 }
 
-void HeadlessRun::renderFrame() {
-    const std::uint32_t tick = clock_.nextFrame();
-    frameTarget.surface = surface_.data();
-    frameTarget.pitch = pitch_;
-    clearPicture();
+void HeadlessRun::renderFrame() { drawFrame(surface_.data(), pitch_, clock_.nextFrame()); }
 
-    for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
-        const Particle& p = *flowField.slots[static_cast<std::size_t>(i)];
-        positions_[static_cast<std::size_t>(i)] = {p.x, p.y};
-    }
-    simulateFrame(tick);
-    moved_ = 0;
-    for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
-        const Particle& p = *flowField.slots[static_cast<std::size_t>(i)];
-        if (positions_[static_cast<std::size_t>(i)] != std::array<std::int16_t, 2>{p.x, p.y}) ++moved_;
-    }
-    frameTarget.surface = nullptr;
+std::int32_t HeadlessRun::renderFrameCountingMoves() {
+    std::vector<std::array<std::int16_t, 2>> before(static_cast<std::size_t>(flowField.particleCount));
+    for (std::size_t i = 0; i < before.size(); ++i) before[i] = {flowField.slots[i]->x, flowField.slots[i]->y};
+    renderFrame();
+    std::int32_t moved = 0;
+    for (std::size_t i = 0; i < before.size(); ++i)
+        if (before[i] != std::array<std::int16_t, 2>{flowField.slots[i]->x, flowField.slots[i]->y}) ++moved;
+    return moved;
 }
 
 std::vector<std::uint8_t> HeadlessRun::screenRgb() const {

@@ -2,7 +2,6 @@
 // in-memory surface of any of the screen formats. The renderer, the tests and the benchmarks all run it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -47,10 +46,10 @@ public:
     HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t epoch);
 
     void renderFrame();
+    // renderFrame, also counting the particles that moved in it (two more walks over all of them).
+    std::int32_t renderFrameCountingMoves();
 
     std::uint64_t framesRendered() const { return clock_.frame(); }
-    // Particles that moved in the last frame.
-    std::int32_t movedInLastFrame() const { return moved_; }
     const std::vector<std::uint8_t>& surface() const { return surface_; }
     std::int32_t pitch() const { return pitch_; }
     // The picture as a screen would show it: 640 × 480 RGB triples, row by row.
@@ -59,10 +58,8 @@ public:
 private:
     PictureFormat format_;
     FixedClock clock_;
-    std::int32_t moved_ = 0;
     std::int32_t pitch_;
     std::vector<std::uint8_t> surface_;
-    std::vector<std::array<std::int16_t, 2>> positions_;
 };
 
 struct RunStats {

@@ -1,0 +1,22 @@
+#include "cli/arguments.h"
+
+#include <cerrno>
+#include <cctype>
+#include <cstdlib>
+
+namespace orbisk {
+
+std::optional<long long> parseNumber(const std::string& text, long long low, long long high, int base) {
+    const std::size_t firstDigit = base == 10 && !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() <= firstDigit || text.size() > 20) return std::nullopt;
+    for (std::size_t i = firstDigit; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!(base == 16 ? std::isxdigit(c) : std::isdigit(c))) return std::nullopt;
+    }
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), nullptr, base);
+    if (errno != 0 || value < low || value > high) return std::nullopt;
+    return value;
+}
+
+} // namespace orbisk

@@ -1,0 +1,23 @@
+// What the programs' command lines have in common: the outcome of reading one, and whole numbers within bounds.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace orbisk {
+
+template <typename Options>
+struct ParsedCommand {
+    std::optional<Options> options; // empty when help was asked for or the arguments are bad
+    bool help = false;
+    std::string error; // one line, set when the arguments are bad
+
+    static ParsedCommand helpWanted() { return {std::nullopt, true, {}}; }
+    static ParsedCommand failure(std::string message) { return {std::nullopt, false, std::move(message)}; }
+};
+
+// The whole text as a number within [low, high]: digits of the base (10 or 16, without a prefix), after a minus
+// sign for a negative decimal; no plus sign, no blank, nothing after the digits.
+std::optional<long long> parseNumber(const std::string& text, long long low, long long high, int base = 10);
+
+} // namespace orbisk

@@ -1,0 +1,16 @@
+// A frame drawn into a locked picture, as every driver draws it (the Windows frame driver, orbisk-x11, the headless
+// run): the frame target points at the picture while the frame's simulation plots into it, and at nothing after.
+#pragma once
+
+#include <cstdint>
+
+namespace orbisk {
+
+// Fills the picture (FieldWidth × FieldHeight in the screen's format, rows `pitch` bytes apart) with the clear
+// colour, then draws the frame at millisecond tick count `tick` into it.
+void drawFrame(std::uint8_t* picture, std::int32_t pitch, std::uint32_t tick);
+
+// The same on a picture that already holds the clear colour (DirectDraw fills the saver's before the lock).
+void drawFrameOnCleared(std::uint8_t* picture, std::int32_t pitch, std::uint32_t tick);
+
+} // namespace orbisk
