@@ -9,7 +9,6 @@
 #include "resources/resource_ids.h"
 #include "shell/saver_window.h"
 #include "shell/shell_state.h"
-#include "sim/frame.h"
 #include "sim/tables.h"
 
 namespace orbisk {
@@ -17,6 +16,8 @@ namespace orbisk {
 FrameDriverState frameDriver;
 
 namespace {
+
+FrameTimerStarter frameTimerStarter = timeSetEvent;
 
 // The two texts shown instead of the picture, in code page 932: "必要表示色（256以上） " when the screen's colour
 // depth cannot be drawn on, "DirectDraw初期化エラー" for any other failure of the set-up.
@@ -57,7 +58,11 @@ void startFrames() {
     const UINT period = finestTimerPeriod();
     timeBeginPeriod(period);
     frameDriver.pacer.start(reportedRefreshRate(), timeGetTime());
-    frameDriver.frameTimer = timeSetEvent(period, period, frameTimerProc, 0, TIME_PERIODIC | TIME_CALLBACK_FUNCTION);
+    frameDriver.frameTimer = frameTimerStarter(period, period, frameTimerProc, 0, TIME_PERIODIC | TIME_CALLBACK_FUNCTION);
+    if (frameDriver.frameTimer == 0) { // no frame would ever come: show the set-up's failure instead
+        timeEndPeriod(period);
+        releaseDisplay();
+    }
 }
 
 void onCreate(HWND window) {
@@ -87,21 +92,34 @@ void onDestroy() {
     releaseDisplay();
 }
 
+// After another program has changed the display mode, or the desktop has switched away and back, the surfaces'
+// memory is gone and every call on them answers DDERR_SURFACELOST until they are restored. Restoring keeps the
+// surfaces with their clipper; the palette is attached anew so that the screen shows it again. A restore that
+// fails (the display is not back in its mode yet) is tried again after the next frame.
+void restoreSurfaces() {
+    if (display.primary->Restore() != DD_OK || display.offscreen->Restore() != DD_OK) return;
+    if (display.palette) display.primary->SetPalette(display.palette);
+}
+
 void presentFrame() {
     if (!display.directDraw) return;
     DDBLTFX fill{};
     fill.dwSize = sizeof fill;
     fill.dwFillColor = frameTarget.clearColour;
-    display.offscreen->Blt(&frameDriver.sourceRect, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
+    const HRESULT filled =
+        display.offscreen->Blt(&frameDriver.sourceRect, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
     DDSURFACEDESC locked{};
     locked.dwSize = sizeof locked;
-    if (display.offscreen->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) == DD_OK) {
+    const HRESULT lock = display.offscreen->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr);
+    if (lock == DD_OK) {
         drawFrameOnCleared(static_cast<std::uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount());
         display.offscreen->Unlock(nullptr);
     }
     // A failed lock presents the cleared picture; the next frame tries again.
     display.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
-    display.primary->Blt(&frameDriver.screenRect, display.offscreen, &frameDriver.sourceRect, DDBLT_WAIT, nullptr);
+    const HRESULT shown =
+        display.primary->Blt(&frameDriver.screenRect, display.offscreen, &frameDriver.sourceRect, DDBLT_WAIT, nullptr);
+    if (filled == DDERR_SURFACELOST || lock == DDERR_SURFACELOST || shown == DDERR_SURFACELOST) restoreSurfaces();
     frameDriver.pacer.presented(timeGetTime());
     frameDriver.framePending.store(0, std::memory_order_release);
 }
@@ -135,6 +153,8 @@ void onPaint(HWND window) {
 }
 
 } // namespace
+
+void setFrameTimerStarter(FrameTimerStarter starter) { frameTimerStarter = starter ? starter : timeSetEvent; }
 
 void CALLBACK frameTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
     if (!frameDriver.pacer.frameDue(timeGetTime())) return;

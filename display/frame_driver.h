@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <atomic>
 
@@ -31,5 +32,10 @@ inline constexpr UINT FrameMessage = WM_USER;
 LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 void CALLBACK frameTimerProc(UINT timer, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
+
+// How the frame timer is started: timeSetEvent, unless a test hands in its own.
+using FrameTimerStarter = MMRESULT(WINAPI*)(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user,
+                                            UINT flags);
+void setFrameTimerStarter(FrameTimerStarter starter);
 
 } // namespace orbisk

@@ -1,15 +1,18 @@
-// The display set-up against a scripted DirectDraw: every object records the calls made on it and answers what the
-// case scripts, so each step of the set-up can be made to fail in turn and the state it leaves behind inspected.
+// The display set-up and the frame driver against a scripted DirectDraw: every object records the calls made on it
+// and answers what the case scripts, so each step can be made to fail in turn and the state it leaves behind
+// inspected.
 #include <windows.h>
 #include <ddraw.h>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "display/display_setup.h"
+#include "display/frame_driver.h"
 #include "display/pixels.h"
 #include "sim/field.h"
 #include "headless/headless.h"
@@ -113,6 +116,7 @@ struct Script {
     PALETTEENTRY paletteEntries[256]{};
     IDirectDrawPalette* attachedPalette = nullptr;
     IDirectDrawClipper* attachedClipper = nullptr;
+    std::set<std::string> lost; // surfaces whose memory is gone until they are restored
 
     HRESULT step(const std::string& name) {
         calls.push_back(name);
@@ -168,6 +172,22 @@ struct FakeSurface : Counted<InertDirectDrawSurface> {
         script->attachedClipper = clipper;
         return script->step("SetClipper");
     }
+    HRESULT STDMETHODCALLTYPE Blt(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDBLTFX) override {
+        return script->lost.count(name_) ? DDERR_SURFACELOST : DD_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Lock(LPRECT, LPDDSURFACEDESC locked, DWORD, HANDLE) override {
+        if (script->lost.count(name_)) return DDERR_SURFACELOST;
+        pixels.assign(std::size_t{640} * 480 * 4, 0);
+        locked->lpSurface = pixels.data();
+        locked->lPitch = 640 * 4;
+        return DD_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unlock(LPVOID) override { return DD_OK; }
+    HRESULT STDMETHODCALLTYPE Restore() override {
+        script->lost.erase(name_);
+        return script->step("Restore " + name_);
+    }
+    std::vector<std::uint8_t> pixels;
 };
 
 struct FakeDirectDraw : Counted<InertDirectDraw> {
@@ -206,6 +226,7 @@ struct FakeDirectDraw : Counted<InertDirectDraw> {
     HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD, DWORD, DWORD) override {
         return script->step("SetDisplayMode");
     }
+    HRESULT STDMETHODCALLTYPE WaitForVerticalBlank(DWORD, HANDLE) override { return DD_OK; }
 };
 
 FakeDirectDraw* fakeDirectDraw = nullptr;
@@ -232,6 +253,7 @@ protected:
     }
     void TearDown() override {
         setDirectDrawFactory(nullptr);
+        frameDriver.frameTimer = 0;
         display = {};
         resetSimulation();
         script = nullptr;
@@ -383,6 +405,41 @@ TEST_F(DisplaySetUp, InstallsTheThreeThreeTwoPaletteAtEightBits) {
         EXPECT_EQ(rgb(table[0xE0]), (std::vector<int>{255, 0, 0}));
         EXPECT_EQ(rgb(table[0xFF]), (std::vector<int>{255, 255, 255}));
     }
+}
+
+// The surfaces lost (another program changed the display mode, or the desktop switched away and back): the frame
+// that finds them so restores them and attaches the palette again, and the next frame draws as before.
+TEST_F(DisplaySetUp, AFrameThatFindsTheSurfacesLostRestoresThemForTheNext) {
+    useFormat(8, 0, 0, 0);
+    setUpDisplay();
+    ASSERT_NE(display.directDraw, nullptr);
+    script_.lost = {"primary", "offscreen"};
+    script_.calls.clear();
+    script_.attachedPalette = nullptr;
+    const std::uint64_t seeded = stateHash();
+
+    saverWindowProc(SaverWindow, FrameMessage, 0, 0);
+    EXPECT_EQ(stateHash(), seeded) << "a frame was drawn into a lost surface";
+    EXPECT_TRUE(script_.lost.empty()) << "the surfaces were not restored";
+    EXPECT_EQ(script_.attachedPalette, static_cast<IDirectDrawPalette*>(&directDraw_.palette));
+
+    saverWindowProc(SaverWindow, FrameMessage, 0, 0);
+    EXPECT_NE(stateHash(), seeded) << "the frame after the restore drew nothing";
+    EXPECT_EQ(display.directDraw, static_cast<IDirectDraw*>(&directDraw_));
+}
+
+MMRESULT WINAPI noTimer(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) { return 0; }
+
+// Without a frame timer no frame would ever be drawn: the display goes, so that the window shows the set-up's
+// failure text instead of a screen that never changes.
+TEST_F(DisplaySetUp, ATimerThatCannotStartLeavesNoDisplay) {
+    setFrameTimerStarter(noTimer);
+    saverWindowProc(SaverWindow, WM_CREATE, 0, 0);
+    setFrameTimerStarter(nullptr);
+
+    EXPECT_EQ(display.directDraw, nullptr);
+    EXPECT_EQ(releasesOf("directDraw"), 1);
+    EXPECT_EQ(frameDriver.frameTimer, 0u);
 }
 
 } // namespace

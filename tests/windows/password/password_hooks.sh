@@ -119,6 +119,17 @@ check_call_log() {
         END { if (!bad) print calls + 0 }' "$RUN/calls.log"
 }
 
+# picture_moves: "yes" when the centred picture changes over a second, else the number of pixels that changed.
+picture_moves() {
+    local shot changed
+    for shot in before after; do
+        xwd -root -silent | /usr/bin/convert xwd:- -crop 640x480+192+144 +repage "$RUN/$shot.png"
+        [ $shot = after ] || sleep 1
+    done
+    changed=$(/usr/bin/compare -metric AE "$RUN/before.png" "$RUN/after.png" null: 2>&1 | cut -d' ' -f1)
+    [ "${changed:-0}" -gt 10000 ] 2>/dev/null && echo yes || echo "${changed:-none}"
+}
+
 # A short key press of the saver: its window has the pointer, so it has the keyboard.
 press() { xdotool key "${1:-a}"; }
 
@@ -226,6 +237,11 @@ case_refusing_then_accepting() {
     check "refusing: the log is sound (calls counted)" yes "$([[ $verdict =~ ^[0-9]+$ ]] && [ "$verdict" -ge 2 ] && echo yes || echo "$verdict")"
     check "refusing: the provider was asked far less often than there were inputs" yes \
         "$([[ $verdict =~ ^[0-9]+$ ]] && [ "$verdict" -lt $((INPUTS / 4)) ] && echo yes || echo no)"
+    # Losing the activation lost DirectDraw's surfaces, and Wine minimised the full-screen window; brought back, the
+    # saver restores the surfaces and the picture moves on.
+    probe send "$SAVER_WINDOW" 0x0112 0xF120 0 >/dev/null # WM_SYSCOMMAND SC_RESTORE
+    sleep 1
+    check "refusing: the picture moves on once the window is back" yes "$(picture_moves)"
     answer 1
     sleep 0.3
     press
