@@ -5,6 +5,12 @@
 #include "sim/tables.h"
 
 namespace orbisk {
+namespace {
+
+constexpr int StackHeight = 200;
+static_assert(BlockCount * StackHeight == ParticleCapacity && ParticleCapacity <= SlotCapacity);
+
+} // namespace
 
 FlowField flowField;
 std::array<Particle, ParticleCapacity> particleRecords;
@@ -20,11 +26,13 @@ std::int32_t elapsedTenths() {
 }
 
 void seedField() {
+    flowField.cellCounts.fill(0);
+    flowField.ring.cursor = 0;
+    flowField.particleCount = 0;
     Particle* record = particleRecords.data();
     for (int col = 0; col < BlockColumns; ++col)
         for (int row = 0; row < BlockRows; ++row)
-            for (int k = 0; k < 200; ++k, ++record) {
-                if (flowField.particleCount >= SlotCapacity) continue;
+            for (int k = 0; k < StackHeight; ++k, ++record) {
                 Particle& p = *record;
                 flowField.slots[static_cast<std::size_t>(flowField.particleCount)] = &p;
                 p.slot = flowField.particleCount;

@@ -66,7 +66,9 @@ extern FrameClock frameClock;
 // Whole tenths of a second since the display was set up.
 std::int32_t elapsedTenths();
 
-// Stacks 200 particles on each of the 192 block centres of a freshly constructed field and starts the schedule.
+// Stacks 200 particles on each of the 192 block centres and starts the schedule. Whatever ran before, the field
+// is left as the first seeding of a new process leaves it: the ring's cursor goes back to 0 (its bytes never
+// change), and the generator is left alone, since each pattern change reseeds it before drawing.
 void seedField();
 
 } // namespace orbisk

@@ -113,6 +113,17 @@ TEST_F(SeededField, LaysOutSlotsPositionsAndColoursByBlock) {
     }
 }
 
+TEST_F(SeededField, SeedingAgainAfterFramesGivesTheFieldOfOneSeeding) {
+    seed();
+    const std::uint64_t once = stateHash();
+    for (std::uint32_t tick = 17; tick <= 170; tick += 17) simulateFrame(tick);
+    seed();
+    EXPECT_EQ(stateHash(), once);
+    EXPECT_EQ(flowField.ring.cursor, 0);
+    EXPECT_EQ(flowField.particleCount, ParticleCapacity);
+    EXPECT_EQ(std::accumulate(flowField.cellCounts.begin(), flowField.cellCounts.end(), 0), ParticleCapacity);
+}
+
 TEST_F(SeededField, StartsWithNoFlowAnywhere) {
     EXPECT_EQ(flowField.directionMap[0], 0); // construction leaves code 0
     seed();

@@ -92,10 +92,22 @@ TEST_F(RenderCommand, BadArgumentsGiveOneLineAndExitCodeTwo) {
     EXPECT_FALSE(fs::exists(path("x.png")));
 }
 
-TEST_F(RenderCommand, UnwritableOutputExitsOne) {
-    const Result r = run("--frames 1 --out " + path("missing/dir/x.png"));
+TEST_F(RenderCommand, UnwritableOutputExitsOneBeforeTheRun) {
+    const Result r = run("--frames 3000 --out " + path("missing/dir/x.png"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err; // no progress lines: the run never began
+}
+
+TEST_F(RenderCommand, FailedRunLeavesTheOutputAsItWasAndNoTemporaryFile) {
+    std::ofstream(path("kept.ppm")) << "an earlier picture";
+    for (const std::string name : {"kept", "new"}) {
+        fs::create_directory(path(name + "-000002.ppm")); // so frame 2's picture cannot be written
+        EXPECT_EQ(run("--frames 4 --every 2 --out " + path(name + ".ppm")).exitCode, 1) << name;
+    }
+    std::ifstream kept(path("kept.ppm"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "an earlier picture");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4); // and stderr
 }
 
 TEST_F(RenderCommand, HelpGoesToStandardOutput) {

@@ -1,6 +1,8 @@
 #include "tools/image_file.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -10,8 +12,24 @@
 namespace orbisk {
 namespace {
 
-
 std::string systemError(const std::string& path) { return "cannot write '" + path + "': " + std::strerror(errno); }
+
+// In the picture's own folder, so that the rename stays on one file system; the process id keeps runs apart.
+std::string temporaryPath(const std::string& path) { return path + ".tmp" + std::to_string(::getpid()); }
+
+// A file that nothing else has open, with the permissions of any new file rather than mkstemp's owner-only ones.
+std::FILE* createNew(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = ::fdopen(descriptor, "wb");
+    if (!file) {
+        ::close(descriptor);
+        std::remove(path.c_str());
+    }
+    return file;
+}
+
+using Encoder = bool (*)(std::FILE* file, const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height);
 
 // libpng reports errors by longjmp, so this frame holds nothing that needs destroying.
 bool encodePng(std::FILE* file, const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height) {
@@ -32,39 +50,57 @@ bool encodePng(std::FILE* file, const std::uint8_t* rgb, std::uint32_t width, st
     return true;
 }
 
-} // namespace
+bool encodePpm(std::FILE* file, const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height) {
+    const std::size_t size = std::size_t{width} * height * 3;
+    return std::fprintf(file, "P6\n%u %u\n255\n", width, height) > 0 && std::fwrite(rgb, 1, size, file) == size;
+}
 
-bool writePng(const std::string& path, const std::vector<std::uint8_t>& rgb, std::uint32_t width,
-              std::uint32_t height, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+bool replaceWithPicture(const std::string& path, Encoder encode, const std::vector<std::uint8_t>& rgb,
+                        std::uint32_t width, std::uint32_t height, std::string& error) {
+    const std::string temporary = temporaryPath(path);
+    std::FILE* file = createNew(temporary);
     if (!file) {
         error = systemError(path);
         return false;
     }
-    const bool encoded = encodePng(file, rgb.data(), width, height);
+    const bool encoded = encode(file, rgb.data(), width, height);
     const bool closed = std::fclose(file) == 0;
-    if (!encoded || !closed) {
-        error = encoded ? systemError(path) : "cannot write '" + path + "': PNG encoding failed";
+    if (encoded && closed && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    error = systemError(path);
+    std::remove(temporary.c_str());
+    return false;
+}
+
+} // namespace
+
+bool canWriteImage(const std::string& path, std::string& error) {
+    // No O_TRUNC: the file keeps its content until a whole picture replaces it.
+    const int existing = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (existing >= 0)
+        ::close(existing);
+    else if (errno != ENOENT) {
+        error = systemError(path);
         return false;
     }
+    const std::string probe = temporaryPath(path);
+    std::FILE* file = createNew(probe);
+    if (!file) {
+        error = systemError(path);
+        return false;
+    }
+    std::fclose(file);
+    std::remove(probe.c_str());
     return true;
+}
+
+bool writePng(const std::string& path, const std::vector<std::uint8_t>& rgb, std::uint32_t width,
+              std::uint32_t height, std::string& error) {
+    return replaceWithPicture(path, encodePng, rgb, width, height, error);
 }
 
 bool writePpm(const std::string& path, const std::vector<std::uint8_t>& rgb, std::uint32_t width,
               std::uint32_t height, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = systemError(path);
-        return false;
-    }
-    const bool written = std::fprintf(file, "P6\n%u %u\n255\n", width, height) > 0 &&
-                         std::fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        error = systemError(path);
-        return false;
-    }
-    return true;
+    return replaceWithPicture(path, encodePpm, rgb, width, height, error);
 }
 
 } // namespace orbisk

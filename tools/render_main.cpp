@@ -1,8 +1,6 @@
 // orbisk-render: runs the saver's picture without a display and writes it to a file.
-#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -53,10 +51,8 @@ int main(int argc, char** argv) {
     const RenderOptions& options = *command.options;
 
     // Find out at once, not after a long run, that the picture cannot be written.
-    if (std::FILE* probe = std::fopen(options.out.c_str(), "wb")) {
-        std::fclose(probe);
-    } else {
-        std::fprintf(stderr, "orbisk-render: cannot write '%s': %s\n", options.out.c_str(), std::strerror(errno));
+    if (std::string error; !canWriteImage(options.out, error)) {
+        std::fprintf(stderr, "orbisk-render: %s\n", error.c_str());
         return 1;
     }
 
