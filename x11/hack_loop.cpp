@@ -108,10 +108,15 @@ private:
             }
             return true;
         case DestroyNotify: return event.xdestroywindow.window != window_.window;
-        case ClientMessage:
-            return !(window_.own && static_cast<Atom>(event.xclient.data.l[0]) == window_.deleteWindow);
+        case ClientMessage: return !closeRequest(event.xclient);
         default: return true;
         }
+    }
+
+    // Any client may send the window a message; only the window manager's protocol asks it to close.
+    bool closeRequest(const XClientMessageEvent& message) const {
+        return window_.own && message.window == window_.window && message.message_type == window_.protocols &&
+               static_cast<Atom>(message.data.l[0]) == window_.deleteWindow;
     }
 
     void showFrame(std::uint32_t now) {

@@ -343,12 +343,14 @@ TEST_F(Hack, OwnWindowDrawsAndClosesOnDeleteWindow) {
         XEvent e{};
         e.xclient.type = ClientMessage;
         e.xclient.window = own;
-        e.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
         e.xclient.format = 32;
         e.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-        XSendEvent(dpy, own, False, NoEventMask, &e);
-        XSync(dpy, False);
-        ASSERT_TRUE(waitExit(p, 5s)) << "still running after WM_DELETE_WINDOW";
+        for (auto [type, closes] : {std::pair{"_NET_WM_STATE", false}, std::pair{"WM_PROTOCOLS", true}}) {
+            e.xclient.message_type = XInternAtom(dpy, type, False);
+            XSendEvent(dpy, own, False, NoEventMask, &e);
+            XSync(dpy, False);
+            ASSERT_EQ(waitExit(p, closes ? 5s : 500ms), closes) << "a " << type << " message with WM_DELETE_WINDOW";
+        }
         EXPECT_EQ(p.status, 0) << slurp(p.err);
     }
 }
