@@ -11,6 +11,7 @@
 #include "display/frame_rhythm.h"
 #include "display/pixels.h"
 #include "sim/frame.h"
+#include "sim/tables.h"
 #include "headless/headless.h"
 #include "x11/picture_placement.h"
 #include "x11/stop_signals.h"
@@ -34,9 +35,8 @@ constexpr int LongestWaitMilliseconds = 100;
 
 class Hack {
 public:
-    Hack(Display* display, const HackOptions& options, HackWindowState& window)
-        : display_(display), options_(options), window_(window),
-          picture_(display, window.visual, window.depth, options.useShm),
+    Hack(Display* display, const HackOptions& options, HackWindowState& window, XPicture& picture)
+        : display_(display), options_(options), window_(window), picture_(picture),
           gc_(XCreateGC(display, window.window, 0, nullptr)), placement_(placePicture(window.width, window.height)) {
         const DrawingFormat& f = window.format;
         adoptPixelFormat(picture_.bitsPerPixel(), f.redMask, f.greenMask, f.blueMask);
@@ -108,10 +108,15 @@ private:
             }
             return true;
         case DestroyNotify: return event.xdestroywindow.window != window_.window;
-        case ClientMessage:
-            return !(window_.own && static_cast<Atom>(event.xclient.data.l[0]) == window_.deleteWindow);
+        case ClientMessage: return !closeRequest(event.xclient);
         default: return true;
         }
+    }
+
+    // Any client may send the window a message; only the window manager's protocol asks it to close.
+    bool closeRequest(const XClientMessageEvent& message) const {
+        return window_.own && message.window == window_.window && message.message_type == window_.protocols &&
+               static_cast<Atom>(message.data.l[0]) == window_.deleteWindow;
     }
 
     void showFrame(std::uint32_t now) {
@@ -146,7 +151,7 @@ private:
     Display* display_;
     const HackOptions& options_;
     HackWindowState& window_;
-    XPicture picture_;
+    XPicture& picture_;
     GC gc_;
     PicturePlacement placement_;
     FrameRhythm rhythm_;
@@ -156,6 +161,18 @@ private:
     std::uint32_t fpsFrames_ = 0;
     std::uint32_t fpsSince_ = 0;
 };
+
+// Draws in the window until something ends the hack: its exit code.
+int draw(Display* display, const HackOptions& options, HackWindowState& window, int stopDescriptor) {
+    XPicture picture(display, window.visual, window.depth, options.useShm);
+    if (!picture.made()) {
+        std::fprintf(stderr, "orbisk-x11: cannot make a %ux%u picture of depth %d\n", FieldWidth, FieldHeight,
+                     window.depth);
+        return 1;
+    }
+    Hack hack(display, options, window, picture);
+    return hack.run(stopDescriptor);
+}
 
 } // namespace
 
@@ -167,11 +184,7 @@ int runHack(Display* display, const HackOptions& options, int stopDescriptor) {
         return 1;
     }
     catchXErrors(window->window);
-    int code = 0;
-    {
-        Hack hack(display, options, *window);
-        code = hack.run(stopDescriptor);
-    }
+    const int code = draw(display, options, *window, stopDescriptor);
     if (!drawnWindowGone()) closeHackWindow(display, *window);
     return code;
 }

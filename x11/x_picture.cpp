@@ -16,6 +16,7 @@ XPicture::XPicture(Display* display, Visual* visual, int depth, bool tryShm) : d
         return;
     image_ = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr, FieldWidth, FieldHeight,
                           32, 0);
+    if (!image_) return;
     image_->byte_order = LSBFirst;
     ownPixels_.assign(static_cast<std::size_t>(image_->bytes_per_line) * FieldHeight, 0);
     image_->data = ownPixels_.data();
@@ -50,6 +51,7 @@ bool XPicture::attachShared(Visual* visual, int depth) {
 }
 
 XPicture::~XPicture() {
+    if (!image_) return;
     if (shared()) {
         XShmDetach(display_, &shmInfo_);
         XSync(display_, False);

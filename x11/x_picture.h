@@ -20,6 +20,8 @@ public:
     XPicture(const XPicture&) = delete;
     XPicture& operator=(const XPicture&) = delete;
 
+    // False when Xlib could not make the picture; nothing else may then be asked of it.
+    bool made() const { return image_ != nullptr; }
     bool shared() const { return shmInfo_.shmaddr != nullptr; }
     std::uint8_t* pixels() const { return reinterpret_cast<std::uint8_t*>(image_->data); }
     std::int32_t pitch() const { return image_->bytes_per_line; }

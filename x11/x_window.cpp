@@ -68,6 +68,7 @@ Window makeOwnWindow(Display* display, bool fullscreen, HackWindowState& state) 
     XStoreName(display, window, "Orbisk");
     XClassHint hint{const_cast<char*>("orbisk-x11"), const_cast<char*>("Orbisk")};
     XSetClassHint(display, window, &hint);
+    state.protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     state.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &state.deleteWindow, 1);
     if (fullscreen) {

@@ -20,7 +20,8 @@ struct HackWindowState {
     DrawingFormat format{};
     std::uint32_t width = 0, height = 0;
     Colormap palette = None; // made for the 3-3-2 palette at 8 bits
-    Atom deleteWindow = None; // the window manager's close request, for a window of its own
+    // A window of its own closes on the window manager's WM_PROTOCOLS message of WM_DELETE_WINDOW.
+    Atom protocols = None, deleteWindow = None;
 };
 
 // Finds or makes the window, checks that its visual can be drawn on, gives it the palette when it needs one and

@@ -306,7 +306,8 @@ TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
     }
     const std::pair<Strings, Strings> cases[] = {
         {{"--window-id", "abc"}, {}},   {{"--window-id", "0x"}, {}},      {{"--window-id", "0x7fffff0"}, {}},
-        {{}, {"XSCREENSAVER_WINDOW=abc"}}, {{"--display", ":99999"}, {}}, {{"--bogus"}, {}}, {greyWindow, {}}};
+        {{}, {"XSCREENSAVER_WINDOW=abc"}}, {{"--display", ":99999"}, {}}, {{"--bogus"}, {}}, {greyWindow, {}},
+        {{"--no-shm"}, {"LD_PRELOAD=" FAILING_CREATE_IMAGE}}};
     for (const auto& [args, env] : cases) {
         Proc& p = hack(args, env);
         ASSERT_TRUE(waitExit(p, 10s));
@@ -343,12 +344,14 @@ TEST_F(Hack, OwnWindowDrawsAndClosesOnDeleteWindow) {
         XEvent e{};
         e.xclient.type = ClientMessage;
         e.xclient.window = own;
-        e.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
         e.xclient.format = 32;
         e.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-        XSendEvent(dpy, own, False, NoEventMask, &e);
-        XSync(dpy, False);
-        ASSERT_TRUE(waitExit(p, 5s)) << "still running after WM_DELETE_WINDOW";
+        for (auto [type, closes] : {std::pair{"_NET_WM_STATE", false}, std::pair{"WM_PROTOCOLS", true}}) {
+            e.xclient.message_type = XInternAtom(dpy, type, False);
+            XSendEvent(dpy, own, False, NoEventMask, &e);
+            XSync(dpy, False);
+            ASSERT_EQ(waitExit(p, closes ? 5s : 500ms), closes) << "a " << type << " message with WM_DELETE_WINDOW";
+        }
         EXPECT_EQ(p.status, 0) << slurp(p.err);
     }
 }
