@@ -17,9 +17,10 @@ TEST(Generator, FollowsTheSystemsOwnRule) {
     EXPECT_EQ(rand(), 19169);
     srand(1);
     EXPECT_EQ(rand(), 41);
-    // The result is bits 16 to 30 of the new state: from state 0x7FFFFFFF the top bit is dropped.
+    // The result is bits 16 to 30 of the new state: from state 0x7FFFFFFF the next is 0x80235AC6, whose top bit
+    // is dropped.
     srand(0x7FFFFFFFu);
-    EXPECT_EQ(rand(), static_cast<int>(((0x7FFFFFFFu * 214013u + 2531011u) >> 16) & 0x7FFF));
+    EXPECT_EQ(rand(), 35);
 }
 
 TEST(RandomRing, IsFilledFromTheGeneratorsInitialStateAtStart) {
@@ -41,11 +42,13 @@ TEST(RandomRing, RepeatsEvery256Draws) {
     EXPECT_EQ(ring.drawRingByte(), first);
 }
 
-TEST(CellIndex, RunsColumnByColumn) {
-    EXPECT_EQ(cellIndex(0, 0), 0);
-    EXPECT_EQ(cellIndex(0, 479), 479);
-    EXPECT_EQ(cellIndex(1, 0), 480);
-    EXPECT_EQ(cellIndex(639, 479), 307199);
+// The step reads a cell's upper and lower neighbours one entry either side of it; down each column and on to the top
+// of the next, the index counts through every entry once.
+TEST(CellIndex, CountsDownEachColumnThroughEveryEntry) {
+    std::int32_t next = 0;
+    for (std::int32_t x = 0; x < 640; ++x)
+        for (std::int32_t y = 0; y < 480; ++y) ASSERT_EQ(cellIndex(x, y), next++) << x << "," << y;
+    EXPECT_EQ(next, CellCount);
 }
 
 TEST(FrameClock, CountsWholeTenthsTruncated) {

@@ -1,13 +1,18 @@
-// The committed resource files as Windows will read them: the preview picture's headers and content, the icon
-// directory and images, and the encoding of the resource script (windres turns a script in the wrong encoding
-// into garbled text without a word).
+// The committed resource files as Windows will read them: the preview picture's headers, and its content against a
+// run of the saver; the icon directory and images; and the encoding of the resource script (windres turns a script
+// in the wrong encoding into garbled text without a word).
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <fstream>
 #include <iterator>
-#include <set>
+#include <numbers>
 #include <string>
 #include <vector>
+
+#include "tools/headless.h"
+#include "tools/preview_bitmap.h"
 
 namespace orbisk {
 namespace {
@@ -49,20 +54,39 @@ TEST(PreviewBitmap, IsA160By120PictureOf256ColoursBottomUp) {
     for (std::size_t entry = 0; entry < 256; ++entry) EXPECT_EQ(bmp[54 + 4 * entry + 3], 0) << "entry " << entry;
 }
 
-TEST(PreviewBitmap, ShowsTheSaverRunning) {
+// Each pixel of the preview stands for 4 × 4 pixels of the saver's screen at the preview frame. It is black exactly
+// where none of them shows a particle; elsewhere its colour, as a direction in RGB space, lies within 30 degrees of
+// the particles' mean colour (the picture brightens sparse squares and has only 256 colours, but shows the particles'
+// own colours).
+TEST(PreviewBitmap, ShowsTheSaversScreenAtThePreviewFrame) {
     const Bytes bmp = readResource("preview.bmp");
     ASSERT_EQ(bmp.size(), 20278u);
-    std::set<std::uint8_t> used;
-    int lit = 0;
-    for (std::size_t i = 1078; i < bmp.size(); ++i) {
-        used.insert(bmp[i]);
-        const std::size_t entry = 54 + 4 * std::size_t{bmp[i]};
-        if (bmp[entry] != 0 || bmp[entry + 1] != 0 || bmp[entry + 2] != 0) ++lit;
-    }
-    // Particles over much of the picture, on black, in many colours.
-    EXPECT_GT(lit, 19200 / 4);
-    EXPECT_LT(lit, 19200 * 9 / 10);
-    EXPECT_GT(used.size(), 128u);
+    resetSimulation();
+    HeadlessRun run(PictureFormat::Xrgb8888, PreviewFps, PreviewEpoch);
+    while (run.framesRendered() < PreviewFrame) run.renderFrame();
+    const std::vector<std::uint8_t> screen = run.screenRgb();
+
+    int wrongBlack = 0, wrongColour = 0;
+    for (std::size_t y = 0; y < 120; ++y)
+        for (std::size_t x = 0; x < 160; ++x) {
+            std::array<double, 3> sum{}; // points the way of the mean colour
+            bool particles = false;
+            for (std::size_t dy = 0; dy < 4; ++dy)
+                for (std::size_t dx = 0; dx < 4; ++dx) {
+                    const std::uint8_t* rgb = &screen[((4 * y + dy) * 640 + 4 * x + dx) * 3];
+                    particles = particles || rgb[0] || rgb[1] || rgb[2];
+                    for (std::size_t c = 0; c < 3; ++c) sum[c] += rgb[c];
+                }
+            const std::size_t entry = 54 + 4 * std::size_t{bmp[1078 + (119 - y) * 160 + x]}; // bottom row first
+            const std::array<double, 3> shown{double(bmp[entry + 2]), double(bmp[entry + 1]), double(bmp[entry])};
+            const bool black = shown == std::array<double, 3>{};
+            const double dot = sum[0] * shown[0] + sum[1] * shown[1] + sum[2] * shown[2];
+            const double lengths = std::hypot(sum[0], sum[1], sum[2]) * std::hypot(shown[0], shown[1], shown[2]);
+            wrongBlack += particles == black;
+            wrongColour += particles && !black && dot < std::cos(std::numbers::pi / 6) * lengths;
+        }
+    EXPECT_EQ(wrongBlack, 0);
+    EXPECT_EQ(wrongColour, 0);
 }
 
 TEST(Icon, HoldsThreeImagesInTheirOrder) {

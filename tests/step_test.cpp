@@ -1,4 +1,4 @@
-// The particle step: the worked first frame, wrap-around, blocked moves and colour drift.
+// The particle step: the first frame from the seeded field, wrap-around, blocked moves and colour drift.
 #include <algorithm>
 
 #include "sim/tables.h"
@@ -28,7 +28,9 @@ void steerLoneParticle(int move) {
     flowField.ring.cursor = 0;
 }
 
-TEST_F(ParticleStep, FirstParticlesOfTheFirstFrameMoveAsWorkedOut) {
+// The last slots are stepped first: each leaves the stack at (620, 460) for a free corner and takes 4 of each channel
+// towards the colour of its move.
+TEST_F(ParticleStep, FirstParticlesSteppedLeaveTheLastStackDiagonally) {
     seed();
     flowField.stepParticles();
     expectParticle(slot(38399), 621, 461, 224, 221, 34);

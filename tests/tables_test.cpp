@@ -1,7 +1,10 @@
-// The direction grids and stage patterns against the published listings and the rules they follow.
+// The direction grids, the stage patterns and the direction colours: the rules they follow, and some of their rows
+// and blocks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <set>
 #include <string>
 
@@ -10,10 +13,10 @@
 namespace orbisk {
 namespace {
 
-using Listing = std::array<std::string, BlockRows>;
+using Rows = std::array<std::string, BlockRows>;
 
 template <typename Table>
-void expectListing(const Table& table, const Listing& rows, const std::string& name) {
+void expectRows(const Table& table, const Rows& rows, const std::string& name) {
     for (int r = 0; r < BlockRows; ++r) {
         std::string actual = std::to_string(table[blockPosition(r, 0)]);
         for (int c = 1; c < BlockColumns; ++c) {
@@ -61,7 +64,8 @@ TEST(DirectionGrids, CheckerboardsOfEveryPairAndSquareSize) {
     EXPECT_EQ(grid, 233);
 }
 
-TEST(DirectionGrids, PublishedSpotValues) {
+// Blocks that pin the order of the grids: the first and last checkerboards, and the rings.
+TEST(DirectionGrids, BlocksOfTheFirstAndLastCheckerboardsAndOfTheRings) {
     EXPECT_EQ(at(DirectionGrids[9], 0, 0), 0);
     EXPECT_EQ(at(DirectionGrids[9], 6, 8), 0);
     EXPECT_EQ(at(DirectionGrids[9], 0, 8), 1);
@@ -81,60 +85,92 @@ TEST(DirectionGrids, PublishedSpotValues) {
     EXPECT_EQ(at(DirectionGrids[255], 6, 10), 6);
 }
 
-TEST(DirectionGrids, PublishedListings) {
-    Listing quadrants;
+// Grid 9 is four quadrants, grid 116 squares of 4 × 4 blocks, grid 233 a whirl of four wedges that meet on the
+// diagonals and grid 234 that whirl turned half a turn.
+TEST(DirectionGrids, QuadrantsSquaresAndWhirlsRowByRow) {
+    Rows quadrants;
     for (int r = 0; r < 12; ++r)
         quadrants[static_cast<std::size_t>(r)] =
             r < 6 ? "0 0 0 0 0 0 0 0 1 1 1 1 1 1 1 1" : "1 1 1 1 1 1 1 1 0 0 0 0 0 0 0 0";
-    expectListing(DirectionGrids[9], quadrants, "grid 9");
+    expectRows(DirectionGrids[9], quadrants, "grid 9");
 
-    Listing squares;
+    Rows squares;
     for (int r = 0; r < 12; ++r)
         squares[static_cast<std::size_t>(r)] =
             (r / 4) % 2 == 0 ? "3 3 3 3 2 2 2 2 3 3 3 3 2 2 2 2" : "2 2 2 2 3 3 3 3 2 2 2 2 3 3 3 3";
-    expectListing(DirectionGrids[116], squares, "grid 116");
+    expectRows(DirectionGrids[116], squares, "grid 116");
 
-    expectListing(DirectionGrids[233],
-                  {"6 6 6 6 6 6 6 6 6 6 6 6 6 6 6 0", "4 6 6 6 6 6 6 6 6 6 6 6 6 6 0 0",
-                   "4 4 6 6 6 6 6 6 6 6 6 6 6 0 0 0", "4 4 4 6 6 6 6 6 6 6 6 6 0 0 0 0",
-                   "4 4 4 4 6 6 6 6 6 6 6 0 0 0 0 0", "4 4 4 4 4 6 6 6 6 6 0 0 0 0 0 0",
-                   "4 4 4 4 4 4 2 2 2 2 2 0 0 0 0 0", "4 4 4 4 4 2 2 2 2 2 2 2 0 0 0 0",
-                   "4 4 4 4 2 2 2 2 2 2 2 2 2 0 0 0", "4 4 4 2 2 2 2 2 2 2 2 2 2 2 0 0",
-                   "4 4 2 2 2 2 2 2 2 2 2 2 2 2 2 0", "4 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2"},
-                  "grid 233");
+    expectRows(DirectionGrids[233],
+               {"6 6 6 6 6 6 6 6 6 6 6 6 6 6 6 0", "4 6 6 6 6 6 6 6 6 6 6 6 6 6 0 0",
+                "4 4 6 6 6 6 6 6 6 6 6 6 6 0 0 0", "4 4 4 6 6 6 6 6 6 6 6 6 0 0 0 0",
+                "4 4 4 4 6 6 6 6 6 6 6 0 0 0 0 0", "4 4 4 4 4 6 6 6 6 6 0 0 0 0 0 0",
+                "4 4 4 4 4 4 2 2 2 2 2 0 0 0 0 0", "4 4 4 4 4 2 2 2 2 2 2 2 0 0 0 0",
+                "4 4 4 4 2 2 2 2 2 2 2 2 2 0 0 0", "4 4 4 2 2 2 2 2 2 2 2 2 2 2 0 0",
+                "4 4 2 2 2 2 2 2 2 2 2 2 2 2 2 0", "4 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2"},
+               "grid 233");
     for (int r = 0; r < 12; ++r)
         for (int c = 0; c < 16; ++c)
             ASSERT_EQ(at(DirectionGrids[234], r, c), at(DirectionGrids[233], 11 - r, 15 - c));
 }
 
-TEST(DirectionGrids, StripesAndTiles) {
-    struct Stripes {
-        int grid;
-        bool rows;
-        std::vector<int> codes;
-    };
-    const Stripes stripes[] = {{235, true, {7, 0, 1, 0}}, {236, true, {5, 4, 3, 4}}, {237, false, {2, 3, 2, 1}},
-                               {238, false, {7, 6, 5, 6}}, {239, false, {5, 7}}, {240, false, {1, 3}},
-                               {241, true, {3, 5}},       {242, true, {1, 7}},  {243, false, {6, 5}},
-                               {244, false, {6, 7}},      {245, false, {3, 2}}, {246, false, {1, 2}},
-                               {247, true, {6, 4}},       {248, true, {3, 4}},  {249, true, {0, 7}},
-                               {250, true, {0, 1}}};
-    for (const Stripes& s : stripes)
-        for (int r = 0; r < 12; ++r)
-            for (int c = 0; c < 16; ++c) {
-                const std::size_t i = static_cast<std::size_t>(s.rows ? r : c) % s.codes.size();
-                ASSERT_EQ(at(DirectionGrids[static_cast<std::size_t>(s.grid)], r, c), s.codes[i])
-                    << "grid " << s.grid << " block " << r << "," << c;
+// Grids 235 to 250 are stripes one block wide: one code to a block row, or to a block column. The codes repeat every
+// four stripes, so the stripes run on across the wrap of the field, and neighbouring stripes differ. No stripe flows
+// against another and their mean flow crosses them, so the whole field drifts one way over the stripes.
+TEST(DirectionGrids, StripesRunOnAcrossTheWrapAndAllDriftOneWay) {
+    for (int g = 235; g <= 250; ++g) {
+        const DirectionGrid& grid = DirectionGrids[static_cast<std::size_t>(g)];
+        bool rows = true, columns = true;
+        for (int r = 0; r < BlockRows; ++r)
+            for (int c = 0; c < BlockColumns; ++c) {
+                rows = rows && at(grid, r, c) == at(grid, r, 0);
+                columns = columns && at(grid, r, c) == at(grid, 0, c);
             }
+        ASSERT_NE(rows, columns) << "grid " << g;
+        const int n = rows ? BlockRows : BlockColumns;
+        const auto code = [&](int i) { return rows ? at(grid, i % n, 0) : at(grid, 0, i % n); };
+        const auto step = [&](int i) { return DirectionStep[static_cast<std::size_t>(code(i))]; };
+        int across = 0;
+        for (int i = 0; i < n; ++i) {
+            EXPECT_EQ(code(i), code(i + 4)) << "grid " << g << " stripe " << i;
+            EXPECT_NE(code(i), code(i + 1)) << "grid " << g << " stripe " << i;
+            across += rows ? step(i).dy : step(i).dx;
+            for (int j = 0; j < 4; ++j)
+                EXPECT_GE(step(i).dx * step(j).dx + step(i).dy * step(j).dy, 0) << "grid " << g << " stripe " << i;
+        }
+        EXPECT_NE(across, 0) << "grid " << g;
+    }
+}
 
-    // Tiles of 3 block rows by 4 block columns, listed tile row by tile row.
-    const std::pair<int, const char*> tiles[] = {{251, "6060 4242 6060 4242"}, {252, "0202 6464 0202 6464"},
-                                                 {253, "6660 4570 4310 4222"}, {254, "0222 0134 0754 6664"}};
-    for (auto [grid, codes] : tiles)
-        for (int r = 0; r < 12; ++r)
-            for (int c = 0; c < 16; ++c)
-                ASSERT_EQ(at(DirectionGrids[static_cast<std::size_t>(grid)], r, c), codes[r / 3 * 5 + c / 4] - '0')
-                    << "grid " << grid << " block " << r << "," << c;
+// Whirls: every block's flow passes the centre of its whirl on the same side (clockwise on the screen when
+// the cross product of the block's place and its step is positive). Grids 251 to 254 are made of tiles of 3 × 4
+// blocks; 251 and 252 hold a whirl in each 6 × 8 blocks; 252 and 254 are 251 and 253 mirrored left to right.
+TEST(DirectionGrids, WhirlsTurnOneWayAndTheTiledOnesMirrorEachOther) {
+    const struct {
+        int grid, height, width, turn;
+    } whirls[] = {{233, 12, 16, +1}, {234, 12, 16, -1}, {251, 6, 8, +1},
+                  {252, 6, 8, -1},   {253, 12, 16, +1}, {254, 12, 16, -1}};
+    for (const auto& w : whirls) {
+        const DirectionGrid& grid = DirectionGrids[static_cast<std::size_t>(w.grid)];
+        for (int r = 0; r < BlockRows; ++r)
+            for (int c = 0; c < BlockColumns; ++c) {
+                const Step step = DirectionStep[static_cast<std::size_t>(at(grid, r, c))];
+                // Twice the place of the block's centre from the whirl's centre.
+                const int x = 2 * (c % w.width) + 1 - w.width;
+                const int y = 2 * (r % w.height) + 1 - w.height;
+                ASSERT_GT(w.turn * (x * step.dy - y * step.dx), 0) << "grid " << w.grid << " block " << r << "," << c;
+                if (w.grid >= 251) {
+                    ASSERT_EQ(at(grid, r, c), at(grid, r / 3 * 3, c / 4 * 4))
+                        << "grid " << w.grid << " block " << r << "," << c;
+                }
+            }
+    }
+    // Mirrored left to right, code k becomes code 8 - k: 0 (down) and 4 (up) stay.
+    for (int g : {251, 253})
+        for (int r = 0; r < BlockRows; ++r)
+            for (int c = 0; c < BlockColumns; ++c)
+                ASSERT_EQ(at(DirectionGrids[static_cast<std::size_t>(g + 1)], r, c),
+                          (8 - at(DirectionGrids[static_cast<std::size_t>(g)], r, BlockColumns - 1 - c)) % 8)
+                    << "grid " << g + 1 << " block " << r << "," << c;
 }
 
 TEST(StagePatterns, EachRevealsEveryBlockOnceWithoutGaps) {
@@ -176,22 +212,22 @@ TEST(StagePatterns, RowsColumnsAndCheckerboardOrders) {
 }
 
 TEST(StagePatterns, RingsAndDiagonalSweeps) {
-    expectListing(StagePatterns[10],
-                  {"1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "1 3 3 3 3 3 3 3 3 3 3 3 3 3 3 2",
-                   "1 3 5 5 5 5 5 5 5 5 5 5 5 5 4 2", "1 3 5 7 7 7 7 7 7 7 7 7 7 6 4 2",
-                   "1 3 5 7 9 9 9 9 9 9 9 9 8 6 4 2", "1 3 5 7 9 11 11 11 11 11 11 10 8 6 4 2",
-                   "1 3 5 7 9 11 12 12 12 12 12 10 8 6 4 2", "1 3 5 7 9 10 10 10 10 10 10 10 8 6 4 2",
-                   "1 3 5 7 8 8 8 8 8 8 8 8 8 6 4 2", "1 3 5 6 6 6 6 6 6 6 6 6 6 6 4 2",
-                   "1 3 4 4 4 4 4 4 4 4 4 4 4 4 4 2", "1 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2"},
-                  "pattern 10");
-    expectListing(StagePatterns[12],
-                  {"1 1 1 1 2 2 2 3 3 4 5 6 7 8 9 10", "1 1 1 2 2 2 3 3 4 5 6 7 8 9 10 11",
-                   "1 1 2 2 2 3 3 4 5 6 7 8 9 10 11 12", "1 2 2 2 3 3 4 5 6 7 8 9 10 11 12 13",
-                   "2 2 2 3 3 4 5 6 7 8 9 10 11 12 13 13", "2 2 3 3 4 5 6 7 8 9 10 11 12 13 13 14",
-                   "2 3 3 4 5 6 7 8 9 10 11 12 13 13 14 14", "3 3 4 5 6 7 8 9 10 11 12 13 13 14 14 14",
-                   "3 4 5 6 7 8 9 10 11 12 13 13 14 14 14 15", "4 5 6 7 8 9 10 11 12 13 13 14 14 14 15 15",
-                   "5 6 7 8 9 10 11 12 13 13 14 14 14 15 15 15", "6 7 8 9 10 11 12 13 13 14 14 14 15 15 15 15"},
-                  "pattern 12");
+    expectRows(StagePatterns[10],
+               {"1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "1 3 3 3 3 3 3 3 3 3 3 3 3 3 3 2",
+                "1 3 5 5 5 5 5 5 5 5 5 5 5 5 4 2", "1 3 5 7 7 7 7 7 7 7 7 7 7 6 4 2",
+                "1 3 5 7 9 9 9 9 9 9 9 9 8 6 4 2", "1 3 5 7 9 11 11 11 11 11 11 10 8 6 4 2",
+                "1 3 5 7 9 11 12 12 12 12 12 10 8 6 4 2", "1 3 5 7 9 10 10 10 10 10 10 10 8 6 4 2",
+                "1 3 5 7 8 8 8 8 8 8 8 8 8 6 4 2", "1 3 5 6 6 6 6 6 6 6 6 6 6 6 4 2",
+                "1 3 4 4 4 4 4 4 4 4 4 4 4 4 4 2", "1 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2"},
+               "pattern 10");
+    expectRows(StagePatterns[12],
+               {"1 1 1 1 2 2 2 3 3 4 5 6 7 8 9 10", "1 1 1 2 2 2 3 3 4 5 6 7 8 9 10 11",
+                "1 1 2 2 2 3 3 4 5 6 7 8 9 10 11 12", "1 2 2 2 3 3 4 5 6 7 8 9 10 11 12 13",
+                "2 2 2 3 3 4 5 6 7 8 9 10 11 12 13 13", "2 2 3 3 4 5 6 7 8 9 10 11 12 13 13 14",
+                "2 3 3 4 5 6 7 8 9 10 11 12 13 13 14 14", "3 3 4 5 6 7 8 9 10 11 12 13 13 14 14 14",
+                "3 4 5 6 7 8 9 10 11 12 13 13 14 14 14 15", "4 5 6 7 8 9 10 11 12 13 13 14 14 14 15 15",
+                "5 6 7 8 9 10 11 12 13 13 14 14 14 15 15 15", "6 7 8 9 10 11 12 13 13 14 14 14 15 15 15 15"},
+               "pattern 12");
     const auto count = [](int p, int s) {
         return std::count(StagePatterns[static_cast<std::size_t>(p)].begin(),
                           StagePatterns[static_cast<std::size_t>(p)].end(), s);
@@ -211,14 +247,26 @@ TEST(StagePatterns, RingsAndDiagonalSweeps) {
     EXPECT_EQ(stage(15, 11, 0), 15);
 }
 
-TEST(DirectionColour, TableValues) {
-    const auto rgb = [](const Colour& c) { return std::array<int, 3>{c.red, c.green, c.blue}; };
-    EXPECT_EQ(rgb(DirectionColour[0]), (std::array{255, 0, 0}));
-    EXPECT_EQ(rgb(DirectionColour[1]), (std::array{255, 128, 0}));
-    EXPECT_EQ(rgb(DirectionColour[3]), (std::array{0, 255, 0}));
-    EXPECT_EQ(rgb(DirectionColour[6]), (std::array{128, 0, 255}));
-    EXPECT_EQ(rgb(DirectionColour[7]), (std::array{255, 0, 255}));
-    EXPECT_EQ(rgb(DirectionColour[8]), (std::array{128, 128, 128}));
+// Degrees round the colour wheel from red.
+double hue(const Colour& c) {
+    const double h = std::atan2(std::numbers::sqrt3 * (c.green - c.blue), 2.0 * c.red - c.green - c.blue);
+    return std::fmod(h * 180 / std::numbers::pi + 360, 360);
+}
+
+// Clockwise round the directions from down is once round the colour wheel from red, in colours of full strength, so
+// the particles of a whirl show a rainbow; no flow is the grey halfway between black and white.
+TEST(DirectionColour, GoesOnceRoundTheColourWheel) {
+    double previous = -1;
+    for (std::size_t code = 0; code < 8; ++code) {
+        const Colour c = DirectionColour[code];
+        EXPECT_EQ(int{std::min({c.red, c.green, c.blue})}, 0) << "code " << code;
+        EXPECT_EQ(int{std::max({c.red, c.green, c.blue})}, 255) << "code " << code;
+        EXPECT_GT(hue(c), previous) << "code " << code;
+        previous = hue(c);
+    }
+    EXPECT_EQ(hue(DirectionColour[0]), 0.0);
+    const Colour grey = DirectionColour[NoFlow];
+    EXPECT_TRUE(grey.red == 128 && grey.green == 128 && grey.blue == 128);
 }
 
 } // namespace

@@ -16,13 +16,6 @@ namespace {
 
 using namespace orbisk;
 
-// The moment the preview shows, 2.5 seconds after the pattern change at two minutes, on the renderer's default
-// clock (orbisk-render --frames 7350 draws it). The new flow has reached about half of the blocks, so its whirls
-// and the streams of the old one are both there: magenta, violet, blue, orange and yellow particles on black.
-constexpr std::uint64_t PreviewFrame = 7350;
-constexpr std::uint32_t PreviewFps = 60;
-constexpr std::int64_t PreviewEpoch = 1000000000;
-
 std::vector<std::uint8_t> previewBitmap() {
     resetSimulation();
     HeadlessRun run(PictureFormat::Xrgb8888, PreviewFps, PreviewEpoch);
