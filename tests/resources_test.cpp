@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/headless.h"
+#include "headless/headless.h"
 #include "tools/preview_bitmap.h"
 
 namespace orbisk {
