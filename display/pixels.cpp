@@ -15,7 +15,7 @@ std::optional<std::int32_t> shiftForMask(std::uint32_t mask) {
 
 FramePlotter::FramePlotter()
     : surface_(frameTarget.surface), pitch_(frameTarget.pitch), bytesPerPixel_(pixelFormat.bytesPerPixel),
-      width_(frameTarget.width), height_(frameTarget.height) {
+      width_(frameTarget.width), height_(frameTarget.height), clearColour_(frameTarget.clearColour) {
     const PixelFormat& f = pixelFormat;
     for (unsigned v = 0; v < 256; ++v) {
         const auto value = static_cast<std::uint8_t>(v);
@@ -23,6 +23,10 @@ FramePlotter::FramePlotter()
         green_[v] = packChannel(value, f.greenShift, f.greenMask);
         blue_[v] = packChannel(value, f.blueShift, f.blueMask);
     }
+}
+
+bool FramePlotter::holdsTheField() const {
+    return surface_ && width_ >= FieldWidth && height_ >= FieldHeight && bytesPerPixel_ >= 1 && bytesPerPixel_ <= 4;
 }
 
 void clearPicture() {

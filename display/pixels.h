@@ -16,6 +16,8 @@ struct PixelFormat {
     std::int32_t redShift; // places bit 7 of the channel on the mask's highest bit
     std::int32_t greenShift;
     std::int32_t blueShift;
+
+    bool operator==(const PixelFormat&) const = default;
 };
 
 struct FrameTarget {
@@ -24,6 +26,9 @@ struct FrameTarget {
     std::uint32_t clearColour;
     std::uint32_t width;  // exclusive limits of a plot
     std::uint32_t height;
+    // The picture still shows the last frame as the step drew it, not cleared: the step then draws only what
+    // changes (see drawNextFrame).
+    bool holdsLastFrame;
 };
 
 extern PixelFormat pixelFormat;
@@ -88,11 +93,43 @@ public:
                    red_[red] | green_[green] | blue_[blue], bytesPerPixel_);
     }
 
+    // Whether the locked picture holds a pixel for every cell of the field, so that plotInside may be used.
+    bool holdsTheField() const;
+    std::uint32_t bytesPerPixel() const { return bytesPerPixel_; }
+
+    // plot for a point of the field, into a picture that holds the field, with pixels of `Bytes` bytes.
+    template <std::uint32_t Bytes>
+    void plotInside(std::int32_t x, std::int32_t y, std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
+        storePixel(at<Bytes>(x, y), red_[red] | green_[green] | blue_[blue], Bytes);
+    }
+
+    // Asks for the pixels around (x, y), rows y - 1 to y + 1, ahead of a plot there or next to it.
+    template <std::uint32_t Bytes>
+    void prefetchAround(std::int32_t x, std::int32_t y) const {
+        const std::uint8_t* pixel = at<Bytes>(x, y);
+        __builtin_prefetch(pixel - (y > 0 ? pitch_ : 0), 1);
+        __builtin_prefetch(pixel, 1);
+        __builtin_prefetch(pixel + (y + 1 < static_cast<std::int32_t>(height_) ? pitch_ : 0), 1);
+    }
+
+    // Moves a point drawn at (fromX, fromY) to (x, y) in its new colour: the old pixel gets the clear colour first.
+    template <std::uint32_t Bytes>
+    void movePoint(std::int32_t fromX, std::int32_t fromY, std::int32_t x, std::int32_t y, std::uint8_t red,
+                   std::uint8_t green, std::uint8_t blue) const {
+        storePixel(at<Bytes>(fromX, fromY), clearColour_, Bytes);
+        plotInside<Bytes>(x, y, red, green, blue);
+    }
+
 private:
+    template <std::uint32_t Bytes>
+    std::uint8_t* at(std::int32_t x, std::int32_t y) const {
+        return surface_ + y * pitch_ + x * static_cast<std::int32_t>(Bytes);
+    }
+
     std::array<std::uint32_t, 256> red_, green_, blue_;
     std::uint8_t* surface_;
     std::int32_t pitch_;
-    std::uint32_t bytesPerPixel_, width_, height_;
+    std::uint32_t bytesPerPixel_, width_, height_, clearColour_;
 };
 
 } // namespace orbisk

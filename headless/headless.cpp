@@ -95,15 +95,15 @@ HeadlessRun::HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t e
     startSimulation(0);
 }
 
-void HeadlessRun::renderFrame() { drawFrame(surface_.data(), pitch_, clock_.nextFrame()); }
+void HeadlessRun::renderFrame() { drawNextFrame(surface_.data(), pitch_, clock_.nextFrame()); }
 
 std::int32_t HeadlessRun::renderFrameCountingMoves() {
     std::vector<std::array<std::int16_t, 2>> before(static_cast<std::size_t>(flowField.particleCount));
-    for (std::size_t i = 0; i < before.size(); ++i) before[i] = {flowField.slots[i]->x, flowField.slots[i]->y};
+    for (std::size_t i = 0; i < before.size(); ++i) before[i] = {particleRecords[i].x, particleRecords[i].y};
     renderFrame();
     std::int32_t moved = 0;
     for (std::size_t i = 0; i < before.size(); ++i)
-        if (before[i] != std::array<std::int16_t, 2>{flowField.slots[i]->x, flowField.slots[i]->y}) ++moved;
+        if (before[i] != std::array<std::int16_t, 2>{particleRecords[i].x, particleRecords[i].y}) ++moved;
     return moved;
 }
 
@@ -130,7 +130,7 @@ std::uint64_t stateHash() {
     std::uint64_t hash = 0xcbf29ce484222325ull;
     const auto mix = [&hash](std::uint8_t byte) { hash = (hash ^ byte) * 0x100000001b3ull; };
     for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
-        const Particle& p = *flowField.slots[static_cast<std::size_t>(i)];
+        const Particle& p = particleRecords[static_cast<std::size_t>(i)];
         const auto x = static_cast<std::uint16_t>(p.x);
         const auto y = static_cast<std::uint16_t>(p.y);
         for (std::uint8_t byte : {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x >> 8),
@@ -142,7 +142,7 @@ std::uint64_t stateHash() {
 }
 
 RunStats currentStats() {
-    const CellCounts& counts = flowField.cellCounts;
+    const CellCounts counts = flowField.cellCounts();
     std::int64_t sum = 0;
     for (std::uint16_t c : counts) sum += c;
     return {.cursor = flowField.ring.cursor,

@@ -1,5 +1,7 @@
 #include "sim/field.h"
 
+#include <algorithm>
+
 #include "sim/random.h"
 #include "sim/schedule.h"
 #include "sim/tables.h"
@@ -8,7 +10,11 @@ namespace orbisk {
 namespace {
 
 constexpr int StackHeight = 200;
-static_assert(BlockCount * StackHeight == ParticleCapacity && ParticleCapacity <= SlotCapacity);
+static_assert(BlockCount * StackHeight == ParticleCapacity);
+
+static_assert(cells::Occupied == 0x80, "the counts are read as the top bit of a cell");
+
+bool onEdge(std::int32_t x, std::int32_t y) { return x == 0 || x == 639 || y == 0 || y == 479; }
 
 } // namespace
 
@@ -16,17 +22,94 @@ FlowField flowField;
 std::array<Particle, ParticleCapacity> particleRecords;
 FrameClock frameClock;
 
-FlowField::FlowField() : slots{}, particleCount(0), cellCounts{}, directionMap{}, ring{} {
+FlowField::FlowField() : particleCount(0), ring{}, grid_{}, counts_{}, crowdedCells_(0), stacked_(false) {
+    for (std::int32_t x = 0; x < 640; ++x)
+        for (std::int32_t y = 0; y < 480; ++y)
+            if (onEdge(x, y)) grid_[cells::at(x, y)] = cells::Edge;
     for (std::uint8_t& byte : ring.bytes) byte = static_cast<std::uint8_t>(rand());
     ring.cursor = 0;
+}
+
+std::uint16_t FlowField::cellCount(std::int32_t x, std::int32_t y) const {
+    if (stacked_) return counts_[static_cast<std::size_t>(cellIndex(x, y))];
+    return (grid_[cells::at(x, y)] & cells::Occupied) ? 1 : 0;
+}
+
+// Counts above 1 need the counts kept: they are taken from the occupied bits when the first one comes.
+void FlowField::setCellCount(std::int32_t x, std::int32_t y, std::uint16_t count) {
+    if (!stacked_ && count > 1) {
+        for (std::int32_t cx = 0; cx < 640; ++cx)
+            for (std::int32_t cy = 0; cy < 480; ++cy)
+                counts_[static_cast<std::size_t>(cellIndex(cx, cy))] = cellCount(cx, cy) != 0;
+        crowdedCells_ = 0;
+        stacked_ = true;
+    }
+    std::uint8_t& cell = grid_[cells::at(x, y)];
+    cell = static_cast<std::uint8_t>(count != 0 ? cell | cells::Occupied : cell & ~cells::Occupied);
+    if (!stacked_) return;
+    std::uint8_t& kept = counts_[static_cast<std::size_t>(cellIndex(x, y))];
+    crowdedCells_ += (count > 1) - (kept > 1);
+    kept = static_cast<std::uint8_t>(count);
+}
+
+// All counts 0, kept: the seeding that follows stacks particles at once. The first step that leaves no cell with
+// more than one particle lets the counts go.
+void FlowField::clearCounts() {
+    for (std::uint8_t& cell : grid_) cell &= static_cast<std::uint8_t>(~cells::Occupied);
+    counts_.fill(0);
+    crowdedCells_ = 0;
+    stacked_ = true;
+}
+
+CellCounts FlowField::cellCounts() const {
+    CellCounts counts{};
+    if (stacked_) {
+        std::copy(counts_.begin(), counts_.end(), counts.begin());
+        return counts;
+    }
+    for (std::int32_t x = 0; x < 640; ++x) {
+        const std::uint8_t* column = &grid_[cells::at(x, 0)];
+        for (std::int32_t y = 0; y < 480; ++y)
+            counts[static_cast<std::size_t>(cellIndex(x, y))] = column[y] >> 7; // the occupied bit
+    }
+    return counts;
+}
+
+void FlowField::setFlowCode(std::int32_t x, std::int32_t y, std::uint8_t code) { fillFlowCode(x, y, 1, 1, code); }
+
+void FlowField::fillFlowCode(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                             std::uint8_t code) {
+    const std::uint8_t flow = std::min(code, NoFlow);
+    for (std::int32_t column = x; column < x + width; ++column) {
+        std::uint8_t* cell = &grid_[cells::at(column, y)];
+        for (std::int32_t row = 0; row < height; ++row)
+            cell[row] = static_cast<std::uint8_t>((cell[row] & ~cells::FlowMask) | flow);
+    }
+}
+
+DirectionMap FlowField::directionMap() const {
+    DirectionMap map{};
+    for (std::int32_t x = 0; x < 640; ++x) {
+        const std::uint8_t* column = &grid_[cells::at(x, 0)];
+        for (std::int32_t y = 0; y < 480; ++y)
+            map[static_cast<std::size_t>(cellIndex(x, y))] = column[y] & cells::FlowMask;
+    }
+    return map;
 }
 
 std::int32_t elapsedTenths() {
     return static_cast<std::int32_t>(static_cast<double>(frameClock.elapsedSeconds) * 10.0);
 }
 
+namespace {
+std::uint64_t seedings = 0;
+} // namespace
+
+std::uint64_t seedingCount() { return seedings; }
+
 void seedField() {
-    flowField.cellCounts.fill(0);
+    ++seedings;
+    flowField.clearCounts();
     flowField.ring.cursor = 0;
     flowField.particleCount = 0;
     Particle* record = particleRecords.data();
@@ -34,7 +117,6 @@ void seedField() {
         for (int row = 0; row < BlockRows; ++row)
             for (int k = 0; k < StackHeight; ++k, ++record) {
                 Particle& p = *record;
-                flowField.slots[static_cast<std::size_t>(flowField.particleCount)] = &p;
                 p.slot = flowField.particleCount;
                 p.x = static_cast<std::int16_t>(BlockSize * col + BlockSize / 2);
                 p.y = static_cast<std::int16_t>(BlockSize * row + BlockSize / 2);
@@ -42,7 +124,7 @@ void seedField() {
                 p.green = static_cast<std::uint8_t>(15 * col);
                 p.blue = static_cast<std::uint8_t>(255 - 15 * col);
                 p.threshold = 0;
-                ++flowField.cellCounts[static_cast<std::size_t>(cellIndex(p.x, p.y))];
+                flowField.setCellCount(p.x, p.y, static_cast<std::uint16_t>(flowField.cellCount(p.x, p.y) + 1));
                 ++flowField.particleCount;
             }
     startSchedule();

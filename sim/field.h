@@ -8,14 +8,13 @@
 namespace orbisk {
 
 inline constexpr std::int32_t ParticleCapacity = 38400;
-inline constexpr std::int32_t SlotCapacity = 65536;
 inline constexpr std::int32_t CellCount = 640 * 480;
 
-// Both grids are stored column by column: the 480 cells of column 0 come first.
+// The grids as the field defines them are stored column by column: the 480 cells of column 0 come first.
 constexpr std::int32_t cellIndex(std::int32_t x, std::int32_t y) { return x * 480 + y; }
 
 struct Particle {
-    std::int32_t slot; // the slot-table entry that refers to this record
+    std::int32_t slot; // the slot that holds this record: slot i holds record i
     std::int16_t x;
     std::int16_t y;
     std::uint8_t red;
@@ -35,6 +34,26 @@ struct RandomRing {
     std::uint8_t drawRingByte() { return bytes[cursor++]; }
 };
 
+// How the field keeps its cells. One byte a cell holds what the step reads of it: whether a particle stands there,
+// the cell's flow code, and whether the cell lies on the edge of the field. Columns are padded to 512 cells, so
+// that the three cells of a column around a particle are one 32-bit load and the neighbours of a cell inside the
+// field lie at fixed distances; a particle on an edge cell takes a path that wraps.
+//
+// A cell holds more than one particle only while stacks of the seeding remain: a particle moves only onto a cell
+// whose count it found 0, and nothing else fills that cell before its count becomes 1, so no count ever grows past
+// 1 but by seeding. Until every cell holds at most one particle the field also keeps the counts themselves; from
+// then on "occupied" is the count, and the step reads one byte a cell.
+namespace cells {
+inline constexpr std::int32_t ColumnStride = 512;
+inline constexpr std::uint8_t Occupied = 0x80;
+inline constexpr std::uint8_t Edge = 0x40;
+inline constexpr std::uint8_t FlowMask = 0x0F;
+// A column of padding before and after the field, so that the neighbourhood of any cell lies inside the grid.
+inline constexpr std::int32_t Origin = ColumnStride + 1;
+inline constexpr std::int32_t GridSize = (640 + 2) * ColumnStride;
+constexpr std::int32_t at(std::int32_t x, std::int32_t y) { return Origin + x * ColumnStride + y; }
+} // namespace cells
+
 class FlowField {
 public:
     // Fills the ring from the generator, so the ring is the same on every run.
@@ -43,14 +62,45 @@ public:
     // One frame: every particle, from the last slot down to slot 0, steps in place and is plotted.
     void stepParticles();
 
-    std::array<Particle*, SlotCapacity> slots;
+    // The particles in use are records 0 to particleCount - 1; slot i holds record i.
     std::int32_t particleCount;
-    CellCounts cellCounts;
-    DirectionMap directionMap;
     RandomRing ring;
 
+    // The count of particles on cell (x, y), and setting it (the seeding, and tests that build a field by hand).
+    std::uint16_t cellCount(std::int32_t x, std::int32_t y) const;
+    void setCellCount(std::int32_t x, std::int32_t y, std::uint16_t count);
+    // Every cell empty.
+    void clearCounts();
+    // All the counts in cellIndex order.
+    CellCounts cellCounts() const;
+
+    // The flow code of cell (x, y): 0 to 7 a direction, 8 no flow.
+    std::uint8_t flowCode(std::int32_t x, std::int32_t y) const { return grid_[cells::at(x, y)] & cells::FlowMask; }
+    void setFlowCode(std::int32_t x, std::int32_t y, std::uint8_t code);
+    // The same code for every cell of the rectangle of `width` × `height` cells from (x, y).
+    void fillFlowCode(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, std::uint8_t code);
+    // All the flow codes in cellIndex order.
+    DirectionMap directionMap() const;
+
+    // The cell bytes themselves (cells::at), for a pass that reads them as the step does.
+    const std::uint8_t* cellGrid() const { return grid_.data(); }
+
 private:
-    void prefetchCells(const Particle& p) const;
+    // The step's decisions as tables; the ring's part is worked out for the ring as it is.
+    static void prepareOutcomes(const RandomRing& ring);
+    void stepStacked(const class FramePlotter& plotter);
+    template <typename Plot>
+    void stepSparse(const Plot& plot);
+    template <template <std::uint32_t> class Draw>
+    void stepSparseInto(const class FramePlotter& plotter);
+    // Steps a particle on an edge cell; returns the ring cursor after it.
+    std::uint8_t stepOnEdge(Particle& p, std::uint8_t cursor);
+
+    alignas(64) std::array<std::uint8_t, cells::GridSize> grid_;
+    // While stacks remain: every cell's count, and how many cells hold more than one particle.
+    std::array<std::uint8_t, CellCount> counts_;
+    std::int32_t crowdedCells_;
+    bool stacked_;
 };
 
 extern FlowField flowField;
@@ -65,6 +115,9 @@ extern FrameClock frameClock;
 
 // Whole tenths of a second since the display was set up.
 std::int32_t elapsedTenths();
+
+// How many seedings this process has made: a picture drawn before the last one shows another field.
+std::uint64_t seedingCount();
 
 // Stacks 200 particles on each of the 192 block centres and starts the schedule. Whatever ran before, the field
 // is left as the first seeding of a new process leaves it: the ring's cursor goes back to 0 (its bytes never

@@ -17,10 +17,7 @@ std::time_t systemCalendar() { return std::time(nullptr); }
 constinit CalendarClock calendarClock = systemCalendar;
 
 void fillBlock(int row, int column, std::uint8_t code) {
-    for (int x = BlockSize * column; x < BlockSize * (column + 1); ++x) {
-        std::uint8_t* cells = &flowField.directionMap[static_cast<std::size_t>(cellIndex(x, BlockSize * row))];
-        std::fill_n(cells, BlockSize, code);
-    }
+    flowField.fillFlowCode(BlockSize * column, BlockSize * row, BlockSize, BlockSize, code);
 }
 
 } // namespace

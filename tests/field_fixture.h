@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <numeric>
 #include <vector>
 
 #include "display/pixels.h"
@@ -37,21 +38,28 @@ protected:
 
     // Puts exactly these particles on a field with no flow (code 8 everywhere) and the ring cursor at 0.
     static void place(std::initializer_list<Placed> placed) {
-        flowField.directionMap.fill(8);
+        fillFlow(8);
+        flowField.clearCounts();
         flowField.particleCount = 0;
         for (const Placed& q : placed) {
             Particle& p = particleRecords[static_cast<std::size_t>(flowField.particleCount)];
             p = {flowField.particleCount, q.x, q.y, q.red, q.green, q.blue, 0};
-            flowField.slots[static_cast<std::size_t>(flowField.particleCount++)] = &p;
-            ++flowField.cellCounts[static_cast<std::size_t>(cellIndex(q.x, q.y))];
+            ++flowField.particleCount;
+            flowField.setCellCount(q.x, q.y, static_cast<std::uint16_t>(countAt(q.x, q.y) + 1));
         }
     }
 
-    static Particle& slot(std::int32_t i) { return *flowField.slots[static_cast<std::size_t>(i)]; }
+    static Particle& slot(std::int32_t i) { return particleRecords[static_cast<std::size_t>(i)]; }
 
-    static std::uint16_t countAt(std::int32_t x, std::int32_t y) {
-        return flowField.cellCounts[static_cast<std::size_t>(cellIndex(x, y))];
+    static std::uint16_t countAt(std::int32_t x, std::int32_t y) { return flowField.cellCount(x, y); }
+
+    static std::int64_t sumOfCounts() {
+        const CellCounts counts = flowField.cellCounts();
+        return std::accumulate(counts.begin(), counts.end(), std::int64_t{0});
     }
+
+    // Every cell of the field gets this flow code.
+    static void fillFlow(std::uint8_t code) { flowField.fillFlowCode(0, 0, 640, 480, code); }
 
     std::uint32_t pixelAt(std::int32_t x, std::int32_t y) const {
         const std::uint8_t* at = picture.data() + y * frameTarget.pitch + x * 4;

@@ -82,8 +82,9 @@ void referenceStep(Model& m) {
 
 Model modelOfField(std::int32_t pitch) {
     Model m;
-    for (std::int32_t i = 0; i < flowField.particleCount; ++i) m.particles.push_back(*flowField.slots[static_cast<std::size_t>(i)]);
-    m.counts.assign(flowField.cellCounts.begin(), flowField.cellCounts.end());
+    for (std::int32_t i = 0; i < flowField.particleCount; ++i) m.particles.push_back(particleRecords[static_cast<std::size_t>(i)]);
+    const CellCounts counts = flowField.cellCounts();
+    m.counts.assign(counts.begin(), counts.end());
     m.ring = flowField.ring;
     m.pitch = pitch;
     m.picture.assign(static_cast<std::size_t>(pitch) * 480, 0);
@@ -94,12 +95,13 @@ void expectSameAsField(const Model& m, const HeadlessRun& run) {
     ASSERT_EQ(m.ring.cursor, flowField.ring.cursor);
     for (std::size_t i = 0; i < m.particles.size(); ++i) {
         const Particle& a = m.particles[i];
-        const Particle& b = *flowField.slots[i];
+        const Particle& b = particleRecords[i];
         ASSERT_TRUE(a.x == b.x && a.y == b.y && a.red == b.red && a.green == b.green && a.blue == b.blue)
             << "slot " << i << ": expected (" << a.x << "," << a.y << ") colour " << +a.red << "," << +a.green << ","
             << +a.blue << ", got (" << b.x << "," << b.y << ") colour " << +b.red << "," << +b.green << "," << +b.blue;
     }
-    ASSERT_TRUE(std::equal(m.counts.begin(), m.counts.end(), flowField.cellCounts.begin()));
+    const CellCounts counts = flowField.cellCounts();
+    ASSERT_TRUE(std::equal(m.counts.begin(), m.counts.end(), counts.begin()));
     ASSERT_TRUE(m.picture == run.surface());
 }
 
@@ -110,7 +112,8 @@ void runSideBySide(PictureFormat format, std::uint32_t fps, std::int64_t epoch, 
     Model m = modelOfField(run.pitch());
     for (int k = 1; k <= frames; ++k) {
         run.renderFrame();
-        m.map.assign(flowField.directionMap.begin(), flowField.directionMap.end());
+        const DirectionMap map = flowField.directionMap();
+        m.map.assign(map.begin(), map.end());
         referenceStep(m);
         ASSERT_NO_FATAL_FAILURE(expectSameAsField(m, run)) << "frame " << k;
     }

@@ -40,11 +40,11 @@ protected:
     }
 
     static std::uint8_t codeOfBlock(int r, int c) {
-        return flowField.directionMap[static_cast<std::size_t>(cellIndex(40 * c + 7, 40 * r + 33))];
+        return flowField.flowCode(40 * c + 7, 40 * r + 33);
     }
 
     static bool mapUniform(std::uint8_t code) {
-        return std::all_of(flowField.directionMap.begin(), flowField.directionMap.end(),
+        return std::ranges::all_of(flowField.directionMap(),
                            [code](std::uint8_t v) { return v == code; });
     }
 };
@@ -122,7 +122,7 @@ TEST_F(Schedule, RevealsStageByStageUntilNoOldCodeIsLeft) {
     // Every cell, not only the sampled ones, now holds the grid's code of its block.
     for (std::int32_t x = 0; x < 640; ++x)
         for (std::int32_t y = 0; y < 480; ++y)
-            ASSERT_EQ(flowField.directionMap[static_cast<std::size_t>(cellIndex(x, y))],
+            ASSERT_EQ(flowField.flowCode(x, y),
                       DirectionGrids[static_cast<std::size_t>(grid)][blockPosition(y / 40, x / 40)]);
 }
 
@@ -130,7 +130,7 @@ TEST_F(Schedule, WholePatternInOneTick) {
     fixedSecond = secondChoosingPattern(0);
     frameAt(100);
     frameAt(101);
-    EXPECT_TRUE(std::all_of(flowField.directionMap.begin(), flowField.directionMap.end(), [](std::uint8_t v) { return v < 8; }));
+    EXPECT_TRUE(std::ranges::all_of(flowField.directionMap(), [](std::uint8_t v) { return v < 8; }));
     EXPECT_EQ(patternSchedule.lastStage, 1);
 }
 
@@ -153,11 +153,11 @@ TEST_F(Schedule, LateFramesStampOneStageAndRestartTheRhythm) {
 }
 
 TEST_F(Schedule, StampOfAnAbsentStageWritesNothing) {
-    const DirectionMap before = flowField.directionMap;
+    const DirectionMap before = flowField.directionMap();
     stampStage(5, 0, 0);
     stampStage(5, 0, 2);  // pattern 0 has only stage 1
     stampStage(5, 1, 16); // pattern 1 has two
-    EXPECT_TRUE(flowField.directionMap == before);
+    EXPECT_TRUE(flowField.directionMap() == before);
     stampStage(5, 0, 1);
     EXPECT_TRUE(mapUniform(5));
 }

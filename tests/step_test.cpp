@@ -71,7 +71,7 @@ TEST_F(ParticleStep, FirstFrameSendsEightFromEveryStackOneToEachNeighbour) {
 
 TEST_F(ParticleStep, FlowIsAddedToThePushes) {
     seed();
-    flowField.directionMap.fill(0); // everything falls
+    fillFlow(0); // everything falls
     flowField.stepParticles();
     expectParticle(slot(38399), 621, 461, 224, 221, 34);
     expectParticle(slot(38398), 619, 460, 224, 229, 26);
@@ -81,7 +81,7 @@ TEST_F(ParticleStep, FlowIsAddedToThePushes) {
 TEST_F(ParticleStep, StayingWithoutPushDrawsNothing) {
     // Slot 1 is visited first: its lower neighbour pushes it up, the flow down cancels the push.
     place({{100, 101, 1, 2, 3}, {100, 100, 4, 5, 6}});
-    flowField.directionMap[static_cast<std::size_t>(cellIndex(100, 100))] = 0;
+    flowField.setFlowCode(100, 100, 0);
     flowField.ring.bytes.fill(2); // low bits 2: straight
     flowField.stepParticles();
     expectParticle(slot(1), 100, 100, 4, 5, 6);
@@ -131,7 +131,7 @@ TEST_F(ParticleStep, SeesNeighboursAcrossTheEdges) {
 TEST_F(ParticleStep, SurroundedParticleNeverMovesButDrawsAndPlots) {
     place({{320, 240, 10, 20, 30}});
     for (const Step& s : DirectionStep)
-        if (s.dx || s.dy) flowField.cellCounts[static_cast<std::size_t>(cellIndex(320 + s.dx, 240 + s.dy))] = 1;
+        if (s.dx || s.dy) flowField.setCellCount(320 + s.dx, 240 + s.dy, 1);
     for (int frame = 1; frame <= 100; ++frame) {
         std::fill(picture.begin(), picture.end(), 0);
         flowField.stepParticles();
@@ -146,9 +146,9 @@ TEST_F(ParticleStep, DeflectionOntoAnOccupiedCellIsBlockedButDrawsItsByte) {
     for (const std::uint8_t byte : {3, 0}) {
         SetUp();
         place({{50, 50, 0, 0, 0}});
-        flowField.cellCounts[static_cast<std::size_t>(cellIndex(49, 50))] = 1;
-        flowField.cellCounts[static_cast<std::size_t>(cellIndex(50, 49))] = 1;
-        flowField.cellCounts[static_cast<std::size_t>(cellIndex(51, 50))] = 3;
+        flowField.setCellCount(49, 50, 1);
+        flowField.setCellCount(50, 49, 1);
+        flowField.setCellCount(51, 50, 3);
         flowField.ring.bytes[0] = byte;
         flowField.stepParticles();
         EXPECT_EQ(flowField.ring.cursor, 1);
@@ -163,7 +163,7 @@ TEST_F(ParticleStep, DeflectionOntoAnOccupiedCellIsBlockedButDrawsItsByte) {
 TEST_F(ParticleStep, ColourDriftsByAtMostFourTowardsTheMove) {
     // Ring bytes of 1: tie-break (+1, +1), flow right makes (+2, +1), preferred 7, deflected one lower to 6.
     place({{10, 10, 118, 2, 251}});
-    flowField.directionMap.fill(6);
+    fillFlow(6);
     flowField.ring.bytes.fill(1);
     const int expectedRed[] = {122, 126, 128, 128};
     for (int move = 0; move < 4; ++move) {
@@ -177,7 +177,7 @@ TEST_F(ParticleStep, ColourDriftsByAtMostFourTowardsTheMove) {
 
 TEST_F(ParticleStep, FullSwingOfAChannelTakesSixtyFourMoves) {
     place({{10, 10, 128, 255, 255}});
-    flowField.directionMap.fill(6);
+    fillFlow(6);
     flowField.ring.bytes.fill(1);
     for (int move = 1; move <= 63; ++move) flowField.stepParticles();
     EXPECT_EQ(slot(0).green, 3);

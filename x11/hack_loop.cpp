@@ -120,7 +120,7 @@ private:
     }
 
     void showFrame(std::uint32_t now) {
-        drawFrame(picture_.pixels(), picture_.pitch(), fixedClock_ ? fixedClock_->nextFrame() : now);
+        drawNextFrame(picture_.pixels(), picture_.pitch(), fixedClock_ ? fixedClock_->nextFrame() : now);
 
         if (repaintBorder_) {
             XRectangle bands[4];

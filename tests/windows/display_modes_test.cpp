@@ -177,7 +177,7 @@ TEST_P(DisplayModes, AFramesParticlesLandOnTheRealSurface) {
     // What the frame should show, from where the particles now stand.
     std::vector<std::int64_t> expected(640 * 480, -1);
     for (std::int32_t i = flowField.particleCount - 1; i >= 0; --i) {
-        const Particle& p = *flowField.slots[i];
+        const Particle& p = particleRecords[i];
         expected[p.y * 640 + p.x] = packColour(p.red, p.green, p.blue);
     }
 
