@@ -2,6 +2,7 @@
 // draw on and where the picture goes in a window of any size.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "x11/hack_options.h"
@@ -54,6 +55,11 @@ TEST(HackCommand, ReadsItsOtherOptions) {
     EXPECT_TRUE(plain.options->useShm);
     EXPECT_EQ(plain.options->fixedClockFps, 0u);
     EXPECT_EQ(plain.options->frames, 0u);
+
+    EXPECT_EQ(parseHackCommand({"-scale", "3"}, std::nullopt).options->scale, 3u);
+    EXPECT_EQ(plain.options->scale, 0u); // the largest that fits
+    for (const char* bad : {"0", "65", "2x", "-1"}) EXPECT_FALSE(parseHackCommand({"--scale", bad}, std::nullopt).options);
+    EXPECT_TRUE(parseHackCommand({"--version"}, std::nullopt).options->printVersion);
 
     EXPECT_TRUE(parseHackCommand({"--fps", "--help"}, std::nullopt).help);
     EXPECT_TRUE(parseHackCommand({"-h"}, "junk").help);
@@ -130,11 +136,20 @@ TEST(VisualFormat, DrawsTrueColourWithTheVisualsMasksAndPseudoColourInThePalette
     EXPECT_EQ(describeVisual({C::GrayScaleClass, 8, 8, 256, 0, 0, 0}), "a GrayScale visual of depth 8");
 }
 
+TEST(PicturePlacement, ScalesByTheLargestWholeFactorThatFits) {
+    EXPECT_EQ(pictureScale(0, 1920, 1080), 2u);
+    EXPECT_EQ(pictureScale(0, 3840, 2160), 4u);
+    EXPECT_EQ(pictureScale(0, 1280, 959), 1u);
+    EXPECT_EQ(pictureScale(0, 320, 200), 1u); // smaller than the picture: clipped, not shrunk
+    EXPECT_EQ(pictureScale(3, 1920, 1080), 3u);
+}
+
 TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {
-    const std::pair<std::uint32_t, std::uint32_t> sizes[] = {{640, 480}, {1024, 768}, {801, 601}, {320, 200},
-                                                             {700, 300}, {300, 700}, {641, 479}, {1, 1}, {0, 0}};
-    for (auto [width, height] : sizes) {
-        const PicturePlacement p = placePicture(width, height);
+    const std::array<std::uint32_t, 3> sizes[] = {{640, 480, 1}, {1024, 768, 1}, {801, 601, 1}, {320, 200, 1},
+                                                  {700, 300, 1}, {300, 700, 1},  {641, 479, 1}, {1, 1, 1},
+                                                  {0, 0, 1},     {1920, 1080, 2}, {1281, 961, 2}, {1920, 1080, 3}};
+    for (auto [width, height, scale] : sizes) {
+        const PicturePlacement p = placePicture(width, height, scale);
         std::vector<int> cover(std::size_t{width} * height, 0);
         const auto paint = [&](const Area& a) {
             ASSERT_GE(a.x, 0);
@@ -152,8 +167,11 @@ TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {
         EXPECT_EQ(std::count(cover.begin(), cover.end(), 1), static_cast<std::ptrdiff_t>(cover.size()))
             << width << "x" << height;
         // The visible part of the picture is where the centred picture would be.
-        EXPECT_EQ(p.destination.x - p.sourceX, (static_cast<std::int32_t>(width) - 640) >> 1) << width;
-        EXPECT_EQ(p.destination.y - p.sourceY, (static_cast<std::int32_t>(height) - 480) >> 1) << height;
+        const auto side = [scale](std::uint32_t window, std::int32_t picture) {
+            return (static_cast<std::int32_t>(window) - picture * static_cast<std::int32_t>(scale)) >> 1;
+        };
+        EXPECT_EQ(p.destination.x - p.sourceX, side(width, 640)) << width;
+        EXPECT_EQ(p.destination.y - p.sourceY, side(height, 480)) << height;
     }
 }
 

@@ -26,6 +26,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     const HackOptions& options = *command.options;
+    if (options.printVersion) {
+        std::fputs(HackVersion, stdout);
+        return 0;
+    }
 
     Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
     if (!display) {

@@ -16,8 +16,8 @@ std::string withTwoDashes(const std::string& name) {
 } // namespace
 
 const char HackUsage[] =
-    "usage: orbisk-x11 [--root | --window-id ID | --fullscreen] [--display NAME] [--fps] [--no-shm]\n"
-    "                  [--fixed-clock FPS] [--frames N]\n"
+    "usage: orbisk-x11 [--root | --window-id ID | --fullscreen] [--display NAME] [--scale N] [--fps] [--no-shm]\n"
+    "                  [--fixed-clock FPS] [--frames N] [--version]\n"
     "Orbisk's flow of 38,400 coloured particles, as an X11 screen saver (an XScreenSaver hack).\n"
     "  --root            draw on the root window\n"
     "  --window-id ID    draw into the window ID (decimal or 0x-hexadecimal)\n"
@@ -25,14 +25,18 @@ const char HackUsage[] =
     "                    $XSCREENSAVER_WINDOW also wins over --root, as XScreenSaver passes both.\n"
     "  --fullscreen      a window of its own over the whole screen\n"
     "  --display NAME    the X display (default $DISPLAY)\n"
+    "  --scale N         draw each picture pixel as N x N pixels, 1 to 64 (default: the largest that fits)\n"
     "  --fps             print frames per second on stderr, once a second\n"
     "  --no-shm          send pictures over the connection, not through MIT shared memory\n"
     "  --fixed-clock FPS run the picture on orbisk-render's clock: frame k at k * 1000 / FPS ms, epoch\n"
     "                    1000000000, so that frame N is exactly `orbisk-render --frames N --fps FPS` (frames are\n"
     "                    still shown at the refresh rate)\n"
     "  --frames N        stop after frame N is on the screen\n"
+    "  --version         print the version\n"
     "Options may also be written with one dash. Ends with exit code 0 on SIGTERM or SIGINT and when its window is\n"
     "destroyed or closed; 1 when the display, the window or the arguments are unusable.\n";
+
+const char HackVersion[] = "orbisk-x11 " ORBISK_VERSION "\n";
 
 std::optional<std::uint32_t> parseWindowId(const std::string& text) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] | 0x20) == 'x';
@@ -54,13 +58,19 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
         else if (name == "--fullscreen") fullscreen = true;
         else if (name == "--fps") options.printFps = true;
         else if (name == "--no-shm") options.useShm = false;
-        else if (name == "--window-id" || name == "--display" || name == "--fixed-clock" || name == "--frames") {
+        else if (name == "--version") options.printVersion = true;
+        else if (name == "--window-id" || name == "--display" || name == "--fixed-clock" || name == "--frames" ||
+                 name == "--scale") {
             if (i + 1 == arguments.size()) return failure(name + " needs a value");
             const std::string& value = arguments[++i];
             if (name == "--window-id") {
                 windowId = value;
             } else if (name == "--display") {
                 options.display = value;
+            } else if (name == "--scale") {
+                const auto scale = parseNumber(value, 1, LargestScale);
+                if (!scale) return failure("--scale must be a whole number from 1 to 64, not '" + value + "'");
+                options.scale = static_cast<std::uint32_t>(*scale);
             } else if (name == "--fixed-clock") {
                 const auto fps = parseNumber(value, 1, 1000000);
                 if (!fps) return failure("--fixed-clock must be a whole number from 1 to 1000000, not '" + value + "'");

@@ -25,7 +25,11 @@ struct HackOptions {
     bool useShm = true;
     std::uint32_t fixedClockFps = 0; // 0: the real clock
     std::uint64_t frames = 0;        // 0: until stopped
+    std::uint32_t scale = 0;         // each picture pixel as scale × scale pixels; 0: the largest that fits
+    bool printVersion = false;
 };
+
+inline constexpr std::uint32_t LargestScale = 64;
 
 using ParsedHackCommand = ParsedCommand<HackOptions>;
 
@@ -38,5 +42,8 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
 std::optional<std::uint32_t> parseWindowId(const std::string& text);
 
 extern const char HackUsage[];
+
+// "orbisk-x11 " and the version, with a line end.
+extern const char HackVersion[];
 
 } // namespace orbisk

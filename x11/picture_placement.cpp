@@ -6,14 +6,23 @@
 
 namespace orbisk {
 
-PicturePlacement placePicture(std::uint32_t windowWidth, std::uint32_t windowHeight) {
+std::uint32_t pictureScale(std::uint32_t requested, std::uint32_t windowWidth, std::uint32_t windowHeight) {
+    if (requested != 0) return requested;
+    return std::max(1u, std::min(windowWidth / FieldWidth, windowHeight / FieldHeight));
+}
+
+PicturePlacement placePicture(std::uint32_t windowWidth, std::uint32_t windowHeight, std::uint32_t scale) {
     const auto width = static_cast<std::int32_t>(windowWidth);
     const auto height = static_cast<std::int32_t>(windowHeight);
-    const PictureRect picture = centredPicture(windowWidth, windowHeight);
+    const auto pictureWidth = static_cast<std::int32_t>(FieldWidth * scale);
+    const auto pictureHeight = static_cast<std::int32_t>(FieldHeight * scale);
+    const std::int32_t pictureLeft = (width - pictureWidth) >> 1, pictureTop = (height - pictureHeight) >> 1;
+    const PictureRect picture{pictureLeft, pictureTop, pictureLeft + pictureWidth, pictureTop + pictureHeight};
     const std::int32_t left = std::max(picture.left, 0), top = std::max(picture.top, 0);
     const std::int32_t right = std::min(picture.right, width), bottom = std::min(picture.bottom, height);
 
     PicturePlacement placement{};
+    placement.scale = scale;
     placement.sourceX = left - picture.left;
     placement.sourceY = top - picture.top;
     placement.destination = {left, top, static_cast<std::uint32_t>(right - left),

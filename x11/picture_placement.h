@@ -1,4 +1,5 @@
-// Where the 640 x 480 picture goes in a window of any size, and the black border around it.
+// Where the 640 x 480 picture goes in a window of any size, each of its pixels drawn as a square of scale × scale
+// pixels, and the black border around it.
 #pragma once
 
 #include <array>
@@ -12,14 +13,18 @@ struct Area {
 };
 
 struct PicturePlacement {
-    std::int32_t sourceX, sourceY; // the visible part of the picture starts here in the picture ...
+    std::uint32_t scale;
+    std::int32_t sourceX, sourceY; // the visible part of the scaled picture starts here in it ...
     Area destination;              // ... and shows here in the window; empty when nothing is visible
     std::array<Area, 4> border;    // the rest of the window, in up to four bands
     std::size_t borderCount;
 };
 
-// The picture centred as the saver centres it (an odd surplus puts the extra pixel on the right or at the bottom),
-// clipped to the window.
-PicturePlacement placePicture(std::uint32_t windowWidth, std::uint32_t windowHeight);
+// The scale asked for, or when none is (0) the largest whole factor at which the picture fits the window (at least 1).
+std::uint32_t pictureScale(std::uint32_t requested, std::uint32_t windowWidth, std::uint32_t windowHeight);
+
+// The scaled picture centred as the saver centres its picture (an odd surplus puts the extra pixel on the right or at
+// the bottom), clipped to the window.
+PicturePlacement placePicture(std::uint32_t windowWidth, std::uint32_t windowHeight, std::uint32_t scale = 1);
 
 } // namespace orbisk
