@@ -46,6 +46,10 @@ install_packages() {
 NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
                  libx11-dev libxext-dev libxrandr-dev xvfb)
 
+# What orbisk-x11's run under XScreenSaver's daemon (tests/x11/under_xscreensaver.sh) needs besides: the daemon, xwd
+# for screenshots and ImageMagick to read them.
+XSCREENSAVER_TEST_PACKAGES=(xscreensaver x11-apps imagemagick)
+
 # The Windows side: the 32-bit saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side
 # of the Windows test platform (tests/windows/wine32/root.sh): a virtual display, screenshots, input.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest debootstrap

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# on-xvfb.sh DEPTH PROGRAM [ARG...]: runs PROGRAM on an Xvfb display of its own, 1024x768 at DEPTH bits, and
-# stops the server by its PID however PROGRAM ends. The exit code is PROGRAM's.
+# on-xvfb.sh SCREEN PROGRAM [ARG...]: runs PROGRAM on an Xvfb display of its own whose screen is SCREEN
+# (WIDTHxHEIGHTxDEPTH), and stops the server by its PID however PROGRAM ends. The exit code is PROGRAM's.
 set -euo pipefail
-depth=${1:?depth}
+screen=${1:?screen: WIDTHxHEIGHTxDEPTH}
 shift
 dir=$(mktemp -d)
 xvfb=
 trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null; rm -rf "$dir"' EXIT
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "1024x768x$depth" 3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "$screen" 3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do
     [ -s "$dir/display" ] && break
