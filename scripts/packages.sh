@@ -44,7 +44,7 @@ install_packages() {
 }
 
 NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
-                 libx11-dev libxext-dev libxrandr-dev xvfb)
+                 libx11-dev libxext-dev libxrandr-dev libxrender-dev xvfb)
 
 # The Windows side: the 32-bit saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side
 # of the Windows test platform (tests/windows/wine32/root.sh): a virtual display, screenshots, input.
