@@ -44,7 +44,7 @@ install_packages() {
 }
 
 NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
-                 libx11-dev libxext-dev libxrandr-dev xvfb)
+                 libx11-dev libxext-dev libxrandr-dev libxrender-dev xvfb)
 
 # What orbisk-x11's run under XScreenSaver's daemon (tests/x11/under_xscreensaver.sh) needs besides: the daemon, xwd
 # for screenshots and ImageMagick to read them.

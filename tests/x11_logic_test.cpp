@@ -58,7 +58,7 @@ TEST(HackCommand, ReadsItsOtherOptions) {
 
     EXPECT_EQ(parseHackCommand({"-scale", "3"}, std::nullopt).options->scale, 3u);
     EXPECT_EQ(plain.options->scale, 0u); // the largest that fits
-    for (const char* bad : {"0", "65", "2x", "-1"}) EXPECT_FALSE(parseHackCommand({"--scale", bad}, std::nullopt).options);
+    for (const char* bad : {"0", "11", "2x", "-1"}) EXPECT_FALSE(parseHackCommand({"--scale", bad}, std::nullopt).options);
     EXPECT_TRUE(parseHackCommand({"--version"}, std::nullopt).options->printVersion);
 
     EXPECT_TRUE(parseHackCommand({"--fps", "--help"}, std::nullopt).help);
@@ -142,6 +142,7 @@ TEST(PicturePlacement, ScalesByTheLargestWholeFactorThatFits) {
     EXPECT_EQ(pictureScale(0, 1280, 959), 1u);
     EXPECT_EQ(pictureScale(0, 320, 200), 1u); // smaller than the picture: clipped, not shrunk
     EXPECT_EQ(pictureScale(3, 1920, 1080), 3u);
+    EXPECT_EQ(pictureScale(0, 16000, 12000), LargestScale);
 }
 
 TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {

@@ -15,6 +15,7 @@
 #include "headless/headless.h"
 #include "x11/picture_placement.h"
 #include "x11/stop_signals.h"
+#include "x11/x_enlargement.h"
 #include "x11/x_errors.h"
 #include "x11/x_picture.h"
 #include "x11/x_window.h"
@@ -33,11 +34,14 @@ std::uint32_t monotonicMilliseconds() {
 // The longest wait for an event, so that a frame-rate line is never much late.
 constexpr int LongestWaitMilliseconds = 100;
 
+const PicturePlacement WholePicture = placePicture(FieldWidth, FieldHeight);
+
 class Hack {
 public:
-    Hack(Display* display, const HackOptions& options, HackWindowState& window, XPicture& picture)
-        : display_(display), options_(options), window_(window), picture_(picture),
-          gc_(XCreateGC(display, window.window, 0, nullptr)), placement_(placePicture(window.width, window.height)) {
+    Hack(Display* display, const HackOptions& options, HackWindowState& window, XPicture& picture,
+         XEnlargement& enlargement)
+        : display_(display), options_(options), window_(window), picture_(picture), enlargement_(enlargement),
+          gc_(XCreateGC(display, window.window, 0, nullptr)), placement_(placeInWindow()) {
         const DrawingFormat& f = window.format;
         adoptPixelFormat(picture_.bitsPerPixel(), f.redMask, f.greenMask, f.blueMask);
         XSetForeground(display, gc_, frameTarget.clearColour);
@@ -103,7 +107,7 @@ private:
             if (event.xconfigure.window == window_.window) {
                 window_.width = static_cast<std::uint32_t>(event.xconfigure.width);
                 window_.height = static_cast<std::uint32_t>(event.xconfigure.height);
-                placement_ = placePicture(window_.width, window_.height);
+                placement_ = placeInWindow();
                 repaintBorder_ = true;
             }
             return true;
@@ -111,6 +115,12 @@ private:
         case ClientMessage: return !closeRequest(event.xclient);
         default: return true;
         }
+    }
+
+    // The picture's place at the scale asked for or the largest that fits; unenlarged without XRender.
+    PicturePlacement placeInWindow() const {
+        const std::uint32_t scale = pictureScale(options_.scale, window_.width, window_.height);
+        return placePicture(window_.width, window_.height, enlargement_.made() ? scale : 1);
     }
 
     // Any client may send the window a message; only the window manager's protocol asks it to close.
@@ -132,7 +142,12 @@ private:
             XFillRectangles(display_, window_.window, gc_, bands, static_cast<int>(placement_.borderCount));
             repaintBorder_ = false;
         }
-        picture_.put(window_.window, gc_, placement_);
+        if (placement_.scale == 1) {
+            picture_.put(window_.window, gc_, placement_);
+        } else {
+            picture_.put(enlargement_.stage(), gc_, WholePicture);
+            enlargement_.show(placement_);
+        }
         XFlush(display_);
         rhythm_.presented(now);
         ++framesDrawn_;
@@ -152,6 +167,7 @@ private:
     const HackOptions& options_;
     HackWindowState& window_;
     XPicture& picture_;
+    XEnlargement& enlargement_;
     GC gc_;
     PicturePlacement placement_;
     FrameRhythm rhythm_;
@@ -170,7 +186,8 @@ int draw(Display* display, const HackOptions& options, HackWindowState& window, 
                      window.depth);
         return 1;
     }
-    Hack hack(display, options, window, picture);
+    XEnlargement enlargement(display, window.window, window.visual, window.depth);
+    Hack hack(display, options, window, picture, enlargement);
     return hack.run(stopDescriptor);
 }
 

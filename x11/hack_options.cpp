@@ -1,5 +1,7 @@
 #include "x11/hack_options.h"
 
+#include "x11/picture_placement.h"
+
 namespace orbisk {
 namespace {
 
@@ -25,7 +27,8 @@ const char HackUsage[] =
     "                    $XSCREENSAVER_WINDOW also wins over --root, as XScreenSaver passes both.\n"
     "  --fullscreen      a window of its own over the whole screen\n"
     "  --display NAME    the X display (default $DISPLAY)\n"
-    "  --scale N         draw each picture pixel as N x N pixels, 1 to 64 (default: the largest that fits)\n"
+    "  --scale N         draw each picture pixel as N x N pixels, 1 to 10 (default: the largest whole factor that\n"
+    "                    fits the window; a window of its own is 640 x 480 at scale N)\n"
     "  --fps             print frames per second on stderr, once a second\n"
     "  --no-shm          send pictures over the connection, not through MIT shared memory\n"
     "  --fixed-clock FPS run the picture on orbisk-render's clock: frame k at k * 1000 / FPS ms, epoch\n"
@@ -69,7 +72,7 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
                 options.display = value;
             } else if (name == "--scale") {
                 const auto scale = parseNumber(value, 1, LargestScale);
-                if (!scale) return failure("--scale must be a whole number from 1 to 64, not '" + value + "'");
+                if (!scale) return failure("--scale must be a whole number from 1 to " + std::to_string(LargestScale) + ", not '" + value + "'");
                 options.scale = static_cast<std::uint32_t>(*scale);
             } else if (name == "--fixed-clock") {
                 const auto fps = parseNumber(value, 1, 1000000);

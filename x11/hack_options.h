@@ -29,8 +29,6 @@ struct HackOptions {
     bool printVersion = false;
 };
 
-inline constexpr std::uint32_t LargestScale = 64;
-
 using ParsedHackCommand = ParsedCommand<HackOptions>;
 
 // `screensaverWindow` is the value of XSCREENSAVER_WINDOW, if it is set. A window id given on the command line

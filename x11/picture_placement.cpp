@@ -8,7 +8,7 @@ namespace orbisk {
 
 std::uint32_t pictureScale(std::uint32_t requested, std::uint32_t windowWidth, std::uint32_t windowHeight) {
     if (requested != 0) return requested;
-    return std::max(1u, std::min(windowWidth / FieldWidth, windowHeight / FieldHeight));
+    return std::clamp(std::min(windowWidth / FieldWidth, windowHeight / FieldHeight), 1u, LargestScale);
 }
 
 PicturePlacement placePicture(std::uint32_t windowWidth, std::uint32_t windowHeight, std::uint32_t scale) {

@@ -20,7 +20,12 @@ struct PicturePlacement {
     std::size_t borderCount;
 };
 
-// The scale asked for, or when none is (0) the largest whole factor at which the picture fits the window (at least 1).
+// The X server enlarges the picture through a transform of 16.16 fixed-point numbers, 1 / scale: up to this scale
+// its error over a whole row stays below half a window pixel, and every block shows its own picture pixel.
+inline constexpr std::uint32_t LargestScale = 10;
+
+// The scale asked for, or when none is (0) the largest whole factor at which the picture fits the window, from 1 to
+// LargestScale.
 std::uint32_t pictureScale(std::uint32_t requested, std::uint32_t windowWidth, std::uint32_t windowHeight);
 
 // The scaled picture centred as the saver centres its picture (an odd surplus puts the extra pixel on the right or at

@@ -4,6 +4,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "display/palette.h"
@@ -52,10 +53,11 @@ Colormap makePalette(Display* display, Window window, Visual* visual) {
     return colormap;
 }
 
-Window makeOwnWindow(Display* display, bool fullscreen, HackWindowState& state) {
+// A window the size of the screen, or of the picture at the scale asked for.
+Window makeOwnWindow(Display* display, bool fullscreen, std::uint32_t scale, HackWindowState& state) {
     const int screen = DefaultScreen(display);
-    state.width = fullscreen ? static_cast<std::uint32_t>(DisplayWidth(display, screen)) : FieldWidth;
-    state.height = fullscreen ? static_cast<std::uint32_t>(DisplayHeight(display, screen)) : FieldHeight;
+    state.width = fullscreen ? static_cast<std::uint32_t>(DisplayWidth(display, screen)) : FieldWidth * scale;
+    state.height = fullscreen ? static_cast<std::uint32_t>(DisplayHeight(display, screen)) : FieldHeight * scale;
     XSetWindowAttributes attributes{};
     attributes.background_pixel = 0; // black in every format the hack draws in, the palette's entry 0 too
     unsigned long mask = CWBackPixel;
@@ -124,7 +126,7 @@ std::optional<HackWindowState> openHackWindow(Display* display, const HackOption
     const Window root = RootWindow(display, DefaultScreen(display));
     if (format->palette) state.palette = makePalette(display, state.window != None ? state.window : root, state.visual);
 
-    if (state.own) state.window = makeOwnWindow(display, options.window == HackWindow::Fullscreen, state);
+    if (state.own) state.window = makeOwnWindow(display, options.window == HackWindow::Fullscreen, std::max(options.scale, 1u), state);
     else if (state.palette != None && state.window != root) XSetWindowColormap(display, state.window, state.palette);
     // Without a window manager nobody else installs a window's colormap, and nobody ever installs the root's.
     if (state.palette != None) XInstallColormap(display, state.palette);

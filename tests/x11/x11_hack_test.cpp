@@ -56,13 +56,14 @@ std::string hex(unsigned long value) {
 int xErrors = 0;
 int countError(Display*, XErrorEvent*) { return ++xErrors, 0; }
 
-// What a width x height window shows: the picture centred (the odd pixel right and bottom), 0 around it.
-Picture centred(const Picture& picture, int width, int height) {
+// What a width x height window shows: the picture, each pixel a scale x scale block, centred (the odd pixel right
+// and bottom), 0 around it.
+Picture centred(const Picture& picture, int width, int height, int scale = 1) {
     Picture p{width, height, std::vector<unsigned long>(static_cast<std::size_t>(width) * height)};
-    const int left = (width - PictureWidth) >> 1, top = (height - PictureHeight) >> 1;
-    for (int y = std::max(top, 0); y < std::min(top + PictureHeight, height); ++y)
-        for (int x = std::max(left, 0); x < std::min(left + PictureWidth, width); ++x)
-            p.pixels[static_cast<std::size_t>(y) * width + x] = picture.at(x - left, y - top);
+    const int left = (width - PictureWidth * scale) >> 1, top = (height - PictureHeight * scale) >> 1;
+    for (int y = std::max(top, 0); y < std::min(top + PictureHeight * scale, height); ++y)
+        for (int x = std::max(left, 0); x < std::min(left + PictureWidth * scale, width); ++x)
+            p.pixels[static_cast<std::size_t>(y) * width + x] = picture.at((x - left) / scale, (y - top) / scale);
     return p;
 }
 
@@ -237,6 +238,24 @@ TEST_F(Hack, CentresThePictureBlackensTheRestAndClips) {
     }
 }
 
+TEST_F(Hack, EnlargesEachPixelToABlockAndRescalesOnAResize) {
+    // Clipped on both sides, by an odd surplus.
+    const Window w = window(1001, 741);
+    for (int scale : {2, 3}) {
+        ASSERT_EQ(runFrames(10, {"--window-id", hex(w), "--scale", std::to_string(scale)}), 0);
+        EXPECT_EQ(difference(grab(w), centred(reference(10), 1001, 741, scale)), "") << "--scale " << scale;
+    }
+    // Grown to hold the picture twice over, the window gets it at that scale.
+    const Window grown = window(700, 500);
+    Proc& p = hack({"--window-id", hex(grown), "--fixed-clock", "60", "--frames", "300"});
+    ASSERT_TRUE(waitDrawn(grown));
+    XResizeWindow(dpy, grown, 1280, 999);
+    XSync(dpy, False);
+    ASSERT_TRUE(waitExit(p, 30s));
+    ASSERT_EQ(p.status, 0) << slurp(p.err);
+    EXPECT_EQ(difference(grab(grown), centred(reference(300), 1280, 999, 2)), "");
+}
+
 TEST_F(Hack, DrawsWithTheMasksOfAWindowsOwnVisual) {
     // The 8-bit display also offers an 8-bit TrueColor visual, whose masks put red in the low bits.
     XVisualInfo info{};
@@ -263,8 +282,9 @@ TEST_F(Hack, PlainImagesEnvironmentWindowAndRoot) {
     XDestroyWindow(dpy, plain);
     XDestroyWindow(dpy, named);
     XSync(dpy, False);
+    // The root window of 1280 x 1024 holds the picture twice over.
     ASSERT_EQ(runFrames(10, {"-root"}), 0);
-    EXPECT_EQ(difference(grab(root), centred(reference(10), DisplayWidth(dpy, 0), DisplayHeight(dpy, 0))), "")
+    EXPECT_EQ(difference(grab(root), centred(reference(10), DisplayWidth(dpy, 0), DisplayHeight(dpy, 0), 2)), "")
         << "--root";
 }
 
@@ -323,7 +343,7 @@ TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
 
 TEST_F(Hack, OwnWindowDrawsAndClosesOnDeleteWindow) {
     for (bool full : {false, true}) {
-        Proc& p = hack(full ? Strings{"--fullscreen"} : Strings{});
+        Proc& p = hack(full ? Strings{"--fullscreen"} : Strings{"--scale", "2"});
         Window own = 0;
         for (const auto end = Clock::now() + 10s; !own && Clock::now() < end; std::this_thread::sleep_for(10ms)) {
             Window parent, top, *children = nullptr;
@@ -339,7 +359,7 @@ TEST_F(Hack, OwnWindowDrawsAndClosesOnDeleteWindow) {
         ASSERT_NE(own, 0u) << "no top-level window named Orbisk; " << slurp(p.err);
         const Picture shown = grab(own);
         EXPECT_EQ(std::pair(shown.width, shown.height), full ? std::pair(DisplayWidth(dpy, 0), DisplayHeight(dpy, 0))
-                                                             : std::pair(PictureWidth, PictureHeight));
+                                                             : std::pair(PictureWidth * 2, PictureHeight * 2));
         EXPECT_TRUE(waitDrawn(own));
         XEvent e{};
         e.xclient.type = ClientMessage;
