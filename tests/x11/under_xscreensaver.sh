@@ -7,7 +7,7 @@ set -euo pipefail
 build=${1:?build directory}
 [ "$(id -u)" -eq 0 ] || { echo "needs root, to make a user for the daemon" >&2; exit 77; }
 
-scale=1 # the picture's pixel size on the 1280 x 960 screen that CMakeLists.txt gives this test
+scale=2 # the picture's pixel size on the 1280 x 960 screen that CMakeLists.txt gives this test
 user=orbisk-daemon-test-$$
 dir=$(mktemp -d)
 home=$dir/home log=$dir/xscreensaver.log bin=$dir/prefix/bin/orbisk-x11
