@@ -64,8 +64,9 @@ in_root_apt() {
 
 NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
                  libx11-dev libxext-dev libxrandr-dev xvfb)
-# scripts/package: CPack's Debian packages, whose dependencies dpkg-shlibdeps computes (reading file's output).
-NATIVE_PACKAGES+=(dpkg-dev file)
+# scripts/package: CPack's Debian packages, whose dependencies dpkg-shlibdeps computes (reading file's output); its
+# test: a fresh Debian root, the settings file parsed, the manual page rendered.
+NATIVE_PACKAGES+=(dpkg-dev file debootstrap libxml2-utils man-db)
 
 # The Windows side: the 32-bit saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side
 # of the Windows test platform (tests/windows/wine32/root.sh): a virtual display, screenshots, input.
