@@ -43,8 +43,30 @@ install_packages() {
     return 1
 }
 
+# three_times COMMAND...: a command that reaches the mirror, which may be busy for a moment, tried three times.
+three_times() {
+    local attempt
+    for attempt in 1 2 3; do
+        "$@" && return 0
+        [ "$attempt" -eq 3 ] || sleep $((attempt * 10))
+    done
+    return 1
+}
+
+# in_root_apt ROOT FUNCTION ARGS...: runs one of the functions above inside a Debian root (a directory made by
+# debootstrap), with a clean environment.
+in_root_apt() {
+    local root=$1
+    shift
+    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin bash -c \
+        "$(declare -f refresh_package_lists install_packages); \"\$@\"" in-root "$@"
+}
+
 NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
                  libx11-dev libxext-dev libxrandr-dev libxrender-dev xvfb)
+# scripts/package: CPack's Debian packages, whose dependencies dpkg-shlibdeps computes (reading file's output); its
+# test: a fresh Debian root, the settings file parsed, the manual page rendered.
+NATIVE_PACKAGES+=(dpkg-dev file debootstrap libxml2-utils man-db)
 
 # What orbisk-x11's run under XScreenSaver's daemon (tests/x11/under_xscreensaver.sh) needs besides: the daemon, xwd
 # for screenshots and ImageMagick to read them.

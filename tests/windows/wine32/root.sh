@@ -75,24 +75,6 @@ wine32_make() {
     touch "$root/.ready"
 }
 
-# three_times COMMAND...: a command that reaches the mirror, which may be busy for a moment, tried three times.
-three_times() {
-    local attempt
-    for attempt in 1 2 3; do
-        "$@" && return 0
-        [ "$attempt" -eq 3 ] || sleep $((attempt * 10))
-    done
-    return 1
-}
-
-# in_root_apt ROOT FUNCTION ARGS...: runs one of packages.sh's functions inside the root.
-in_root_apt() {
-    local root=$1
-    shift
-    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin bash -c \
-        "$(declare -f refresh_package_lists install_packages); \"\$@\"" in-root "$@"
-}
-
 # wine32_binfmt_on: sends 32-bit x86 ELF files to the root's qemu-i386 for as long as this shell holds the entry
 # orbisk-i386-PID (PID: this shell's), which a process of ours holds (hold-binfmt) until wine32_binfmt_off.
 wine32_binfmt_on() {

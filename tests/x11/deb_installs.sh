@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# deb_installs.sh: the .deb that scripts/package makes, installed by apt-get on a fresh Debian 12 with the
+# dependencies it names: the program runs and gives its version, its settings file parses and holds only arguments
+# the program takes, its manual page renders cleanly and names every option of --help. The fresh system is a copy of
+# a minimal root made once and kept as a tarball in $ORBISK_CACHE (default /var/cache/orbisk); needs root.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/packages.sh"
+source "$here/../windows/checks.sh"
+cache=${ORBISK_CACHE:-/var/cache/orbisk}
+suite=bookworm mirror=http://deb.debian.org/debian
+recipe=1 # raise when the way the root is made changes
+tarball=$cache/debian-minbase-$(printf '%s\n' "$recipe" "$suite" "$mirror" | sha256sum | cut -c1-12).tar.gz
+propagation=private # mounts that reach no other namespace; inside a chroot, / is no mount point and cannot be made so
+mountpoint -q / || propagation=unchanged
+
+deb=$("$here/../../scripts/package")
+
+mkdir -p "$cache"
+(
+    flock 9
+    [ -f "$tarball" ] && exit 0
+    made=$(mktemp -d) start=$SECONDS
+    trap 'rm -rf --one-file-system "$made" "$tarball.part"' EXIT
+    echo "making a minimal $suite root in $tarball (once; log in $cache/debian-minbase.log)" >&2
+    unshare --mount --propagation "$propagation" bash -c "$(declare -f three_times); three_times debootstrap \
+        --variant=minbase $suite '$made' $mirror" >"$cache/debian-minbase.log" 2>&1 ||
+        { tail -5 "$cache/debian-minbase.log" >&2; exit 1; }
+    rm -rf "$made"/var/cache/apt/archives/*.deb "$made"/var/lib/apt/lists/* # fetched anew at each install
+    tar -C "$made" --numeric-owner -czf "$tarball.part" . && mv "$tarball.part" "$tarball"
+    find "$cache" -maxdepth 1 -name 'debian-minbase-*.tar.gz' ! -path "$tarball" -delete
+    echo "made in $((SECONDS - start)) s, $(du -h "$tarball" | cut -f1)" >&2
+) 9>"$cache/debian-minbase.lock"
+
+root=$(mktemp -d)
+trap 'rm -rf --one-file-system "$root"' EXIT
+trap 'exit 1' INT TERM HUP
+tar -C "$root" --numeric-owner -xzf "$tarball"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+cp "$deb" "$root/tmp/"
+unshare --mount --propagation "$propagation" bash -c 'source "$1"; mount -t proc proc "$2/proc"; mount --rbind /dev \
+    "$2/dev"; in_root_apt "$2" install_packages "/tmp/$3"' install "$here/../../scripts/packages.sh" "$root" \
+    "$(basename "$deb")"
+in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin "$@"; }
+
+check "--help exits 0" 0 "$(in_root orbisk-x11 --help >/dev/null; echo $?)"
+check "--version gives the package's version" "orbisk-x11 $(dpkg-deb -f "$deb" Version)" \
+    "$(in_root orbisk-x11 --version)"
+
+settings=$root/usr/share/xscreensaver/config/orbisk-x11.xml
+check "the settings file parses" 0 "$(xmllint --noout "$settings"; echo $?)"
+arguments=$(xmllint --xpath '//command/@arg | //@arg-set' "$settings" | sed 's/^ *[a-z-]*="\(.*\)"$/\1/')
+check "the program takes the settings' arguments ($(echo $arguments))" 0 \
+    "$(in_root orbisk-x11 $arguments --version >/dev/null; echo $?)"
+
+page=$root/usr/share/man/man6/orbisk-x11.6.gz
+check "the manual page renders without warnings" "" "$(MANWIDTH=200 man --warnings -l "$page" 2>&1 >/dev/null)"
+manual=$(MANWIDTH=200 man -l "$page" 2>/dev/null)
+for option in $(in_root orbisk-x11 --help | grep -o -- ' --*[a-z-]*' | sort -u); do
+    check "the manual page names $option" 1 "$(grep -c -m1 -- "$option\b" <<<"$manual")"
+done
+finish
