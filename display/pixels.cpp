@@ -19,7 +19,7 @@ FramePlotter::FramePlotter()
     const PixelFormat& f = pixelFormat;
     for (unsigned v = 0; v < 256; ++v) {
         const auto value = static_cast<std::uint8_t>(v);
-        red_[v] = packChannel(value, f.redShift, f.redMask);
+        red_[v] = packChannel(value, f.redShift, f.redMask) | f.alphaMask;
         green_[v] = packChannel(value, f.greenShift, f.greenMask);
         blue_[v] = packChannel(value, f.blueShift, f.blueMask);
     }
@@ -42,14 +42,15 @@ void clearPicture() {
     }
 }
 
-void adoptPixelFormat(std::uint32_t bitCount, std::uint32_t redMask, std::uint32_t greenMask,
-                      std::uint32_t blueMask) {
+void adoptPixelFormat(std::uint32_t bitCount, std::uint32_t redMask, std::uint32_t greenMask, std::uint32_t blueMask,
+                      std::uint32_t alphaMask) {
     frameTarget.height = FieldHeight;
     frameTarget.width = FieldWidth;
     pixelFormat.bytesPerPixel = bitCount >> 3;
     pixelFormat.redMask = redMask;
     pixelFormat.greenMask = greenMask;
     pixelFormat.blueMask = blueMask;
+    pixelFormat.alphaMask = alphaMask;
     if (auto shift = shiftForMask(redMask)) pixelFormat.redShift = *shift;
     if (auto shift = shiftForMask(greenMask)) pixelFormat.greenShift = *shift;
     if (auto shift = shiftForMask(blueMask)) pixelFormat.blueShift = *shift;

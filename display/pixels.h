@@ -16,6 +16,7 @@ struct PixelFormat {
     std::int32_t redShift; // places bit 7 of the channel on the mask's highest bit
     std::int32_t greenShift;
     std::int32_t blueShift;
+    std::uint32_t alphaMask; // set in every pixel: an opaque alpha channel (a web page's canvas); 0 for screens
 
     bool operator==(const PixelFormat&) const = default;
 };
@@ -39,8 +40,8 @@ std::optional<std::int32_t> shiftForMask(std::uint32_t mask);
 
 // What the display set-up records once it knows the screen: the plot limits, the bytes per pixel and the masks,
 // and their shifts (an empty mask leaves its shift as it was).
-void adoptPixelFormat(std::uint32_t bitCount, std::uint32_t redMask, std::uint32_t greenMask,
-                      std::uint32_t blueMask);
+void adoptPixelFormat(std::uint32_t bitCount, std::uint32_t redMask, std::uint32_t greenMask, std::uint32_t blueMask,
+                      std::uint32_t alphaMask = 0);
 
 inline std::uint32_t packChannel(std::uint8_t value, std::int32_t shift, std::uint32_t mask) {
     const std::uint32_t v = value;
@@ -52,7 +53,7 @@ inline std::uint32_t packChannel(std::uint8_t value, std::int32_t shift, std::ui
 inline std::uint32_t packColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     const PixelFormat& f = pixelFormat;
     return packChannel(red, f.redShift, f.redMask) | packChannel(green, f.greenShift, f.greenMask) |
-           packChannel(blue, f.blueShift, f.blueMask);
+           packChannel(blue, f.blueShift, f.blueMask) | f.alphaMask;
 }
 
 // Stores the low bytes of a pixel value, little-endian; any other pixel size stores nothing.

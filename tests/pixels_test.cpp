@@ -64,6 +64,19 @@ TEST(PackColour, MaskWiderThanAChannelGetsZerosBelow) {
     EXPECT_EQ(packColour(0xFF, 0x80, 0x01), (0xFFu << 22) | (0x80u << 12) | (0x01u << 2));
 }
 
+TEST(PackColour, CanvasPixelsAreOpaqueAlongEitherPath) {
+    // A web canvas: red in the low byte, alpha in the high one, which every plot sets.
+    adoptPixelFormat(32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000);
+    EXPECT_EQ(packColour(0x12, 0x34, 0x56), 0xFF563412u);
+    std::array<std::uint32_t, FieldWidth * FieldHeight> picture{};
+    frameTarget.surface = reinterpret_cast<std::uint8_t*>(picture.data());
+    frameTarget.pitch = FieldWidth * 4;
+    FramePlotter().plot(3, 2, 0x12, 0x34, 0x56);
+    frameTarget.surface = nullptr;
+    EXPECT_EQ(picture[2 * FieldWidth + 3], 0xFF563412u);
+    adoptPixelFormat(32, 0xFF0000, 0x00FF00, 0x0000FF);
+}
+
 TEST(Palette332, LevelsOfEachChannel) {
     const auto rgb = [](std::uint8_t i) {
         const Colour c = paletteColour(i);
