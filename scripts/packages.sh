@@ -76,3 +76,7 @@ XSCREENSAVER_TEST_PACKAGES=(xscreensaver x11-apps imagemagick)
 # of the Windows test platform (tests/windows/wine32/root.sh): a virtual display, screenshots, input.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest debootstrap
                   xvfb x11-utils x11-apps xdotool imagemagick)
+
+# The web page: the core as WebAssembly (clang for wasm32 with the WASI C library and libc++), and its tests and
+# benchmark in Debian's Chromium, served by Python.
+WEB_PACKAGES=(clang lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 chromium python3 imagemagick)

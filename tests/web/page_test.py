@@ -1,0 +1,69 @@
+"""The web page in Debian's headless Chromium, served as scripts/serve-web serves it: the simulation bit for bit the
+renderer's, the picture block for block, and bad query values.
+
+    page_test.py PAGE_DIR ORBISK_RENDER"""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+from browser import Browser
+
+PAGE, RENDER = sys.argv.pop(1), sys.argv.pop(1)
+SERVE = os.path.join(os.path.dirname(__file__), "../../scripts/serve-web")
+
+
+def renderer_statehash(frames):
+    with tempfile.TemporaryDirectory() as directory:
+        stats = subprocess.run([RENDER, "--frames", str(frames), "--stats", "--out", f"{directory}/p.png"],
+                               check=True, capture_output=True, text=True).stdout
+    return next(line.split()[1] for line in stats.splitlines() if line.startswith("statehash "))
+
+
+class Page(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = subprocess.Popen([SERVE, "0", PAGE], stdout=subprocess.PIPE, text=True)
+        cls.url = cls.server.stdout.readline().strip()
+        cls.browser = Browser()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+        cls.server.terminate()
+        cls.server.wait()
+
+    def test_state_after_n_frames_is_the_renderers(self):
+        # One at a time (a tab in the background gets no frames); 3600 is a minute at the display's refresh rate.
+        for frames in (1, 600, 601, 3600):
+            tab = self.browser.open(f"{self.url}?fixed-clock=60&frames={frames}", 800, 600)
+            seen = tab.wait_for('document.getElementById("statehash").textContent', 240)
+            self.assertEqual(seen, renderer_statehash(frames), f"after {frames} frames")
+            self.assertEqual(tab.text("frames"), str(frames))
+
+    def test_picture_is_the_renderers_scaled_and_centred(self):
+        # 1300 x 980 holds the picture twice over, with 10 pixels of black on every side.
+        tab = self.browser.open(f"{self.url}?fixed-clock=60&frames=10", 1300, 980)
+        self.assertTrue(tab.wait_for('document.getElementById("statehash").textContent', 60))
+        with tempfile.TemporaryDirectory() as directory:
+            tab.screenshot(f"{directory}/page.png")
+            subprocess.run([RENDER, "--frames", "10", "--out", f"{directory}/frame.png"], check=True,
+                           capture_output=True)
+            subprocess.run(["convert", "-size", "1300x980", "xc:black", "(", f"{directory}/frame.png", "-scale",
+                            "200%", ")", "-geometry", "+10+10", "-composite", f"{directory}/expected.png"], check=True)
+            differing = subprocess.run(["compare", "-metric", "AE", f"{directory}/page.png",
+                                        f"{directory}/expected.png", "null:"], capture_output=True, text=True).stderr
+        self.assertEqual(differing, "0")
+
+    def test_bad_values_give_the_defaults_and_a_note(self):
+        tab = self.browser.open(f"{self.url}?scale=0&fixed-clock=sixty&frames=-1", 800, 600)
+        self.assertTrue(tab.wait_for('Number(document.getElementById("frames").textContent) >= 5', 60),
+                        "the page draws nothing")
+        note = tab.evaluate('document.getElementById("note").hidden ? "" : document.getElementById("note").textContent')
+        for name in ("scale", "fixed-clock", "frames"):
+            self.assertIn(name, note)
+
+
+if __name__ == "__main__":
+    unittest.main()
