@@ -6,5 +6,8 @@ set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)
 set(CMAKE_C_COMPILER_TARGET wasm32-wasi)
 set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
+# GNU ar cannot index WebAssembly objects.
+set(CMAKE_AR /usr/bin/llvm-ar-14)
+set(CMAKE_RANLIB /usr/bin/llvm-ranlib-14)
 set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -msimd128")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-mexec-model=reactor -Wl,--strip-all")

@@ -79,4 +79,4 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-m
 
 # The web page: the core as WebAssembly (clang for wasm32 with the WASI C library and libc++), and its tests and
 # benchmark in Debian's Chromium, served by Python.
-WEB_PACKAGES=(clang lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 chromium python3 imagemagick)
+WEB_PACKAGES=(clang llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 chromium python3 imagemagick)
