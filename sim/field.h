@@ -86,7 +86,7 @@ public:
     const std::uint8_t* cellGrid() const { return grid_.data(); }
 
 private:
-    // The step's decisions as tables; the ring's part is worked out for the ring as it is.
+    // The step's decisions as tables; the ring's part is made from the ring's own bytes.
     static void prepareOutcomes(const RandomRing& ring);
     void stepStacked(const class FramePlotter& plotter);
     template <typename Plot>

@@ -55,7 +55,7 @@ constexpr SituationTable makeSituations() {
 constexpr SituationTable SituationOf = makeSituations();
 
 // What the ring makes of a situation at each cursor: the move tried (8: none) in the low four bits, and how many
-// bytes were drawn in the high four. The ring never changes, so this is worked out once, when the field is made.
+// bytes were drawn in the high four. The ring never changes, so the table is made once, when the field is made.
 using OutcomeTable = std::array<std::array<std::uint8_t, 256>, SituationCount>;
 
 std::uint8_t outcomeOf(const RandomRing& ring, std::uint8_t situation, std::uint8_t cursor) {
@@ -107,6 +107,16 @@ constexpr std::array<std::int16_t, Size + 2> makeWrap() {
 
 constexpr auto WrapColumn = makeWrap<640>();
 constexpr auto WrapRow = makeWrap<480>();
+
+// Moves the particle at (x, y), wrapping across the edges, and gives it the colour the move makes.
+void takeWrappedMove(Particle& p, std::int32_t x, std::int32_t y, unsigned move) {
+    p.x = WrapColumn[static_cast<std::size_t>(x + 1 + DirectionStep[move].dx)];
+    p.y = WrapRow[static_cast<std::size_t>(y + 1 + DirectionStep[move].dy)];
+    const ColourDrift& colour = ColourAfter[move];
+    p.red = colour.red[p.red];
+    p.green = colour.green[p.green];
+    p.blue = colour.blue[p.blue];
+}
 
 // The move made, from the move tried and the neighbourhood: the tried one, or 8 (none) when its cell is occupied.
 // Move 8 tries the own cell, which is always occupied.
@@ -286,16 +296,9 @@ std::uint8_t FlowField::stepOnEdge(Particle& p, std::uint8_t cursor) {
     const unsigned move = outcome & 0xF;
     cursor = static_cast<std::uint8_t>(cursor + (outcome >> 4));
     if (around >> NeighbourBit[move] & 1) return cursor; // stays, or blocked
-    const std::int32_t toX = WrapColumn[static_cast<std::size_t>(x + 1 + DirectionStep[move].dx)];
-    const std::int32_t toY = WrapRow[static_cast<std::size_t>(y + 1 + DirectionStep[move].dy)];
     grid_[cells::at(x, y)] &= static_cast<std::uint8_t>(~cells::Occupied);
-    grid_[cells::at(toX, toY)] |= cells::Occupied;
-    p.x = static_cast<std::int16_t>(toX);
-    p.y = static_cast<std::int16_t>(toY);
-    const ColourDrift& colour = ColourAfter[move];
-    p.red = colour.red[p.red];
-    p.green = colour.green[p.green];
-    p.blue = colour.blue[p.blue];
+    takeWrappedMove(p, x, y, move);
+    grid_[cells::at(p.x, p.y)] |= cells::Occupied;
     return cursor;
 }
 
@@ -321,16 +324,9 @@ void FlowField::stepStacked(const FramePlotter& plotter) {
         const unsigned move = outcome & 0xF;
         cursor = static_cast<std::uint8_t>(cursor + (outcome >> 4));
         if (!(around >> NeighbourBit[move] & 1)) {
-            const std::int32_t toX = WrapColumn[static_cast<std::size_t>(x + 1 + DirectionStep[move].dx)];
-            const std::int32_t toY = WrapRow[static_cast<std::size_t>(y + 1 + DirectionStep[move].dy)];
             setCellCount(x, y, static_cast<std::uint16_t>(counts_[static_cast<std::size_t>(cellIndex(x, y))] - 1));
-            setCellCount(toX, toY, 1);
-            p.x = static_cast<std::int16_t>(toX);
-            p.y = static_cast<std::int16_t>(toY);
-            const ColourDrift& colour = ColourAfter[move];
-            p.red = colour.red[p.red];
-            p.green = colour.green[p.green];
-            p.blue = colour.blue[p.blue];
+            takeWrappedMove(p, x, y, move);
+            setCellCount(p.x, p.y, 1);
         }
         plotter.plot(p.x, p.y, p.red, p.green, p.blue);
     }
