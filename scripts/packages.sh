@@ -73,9 +73,11 @@ NATIVE_PACKAGES+=(dpkg-dev file debootstrap libxml2-utils man-db)
 XSCREENSAVER_TEST_PACKAGES=(xscreensaver x11-apps imagemagick)
 
 # The Windows side: the 32-bit saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side
-# of the Windows test platform (tests/windows/wine32/root.sh): a virtual display, screenshots, input.
+# of the Windows test platform (tests/windows/wine32/root.sh): a virtual display, screenshots, input; and for two
+# monitors, Xorg's dummy driver and xrandr.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest debootstrap
-                  xvfb x11-utils x11-apps xdotool imagemagick)
+                  xvfb x11-utils x11-apps xdotool imagemagick xserver-xorg-core xserver-xorg-video-dummy
+                  x11-xserver-utils)
 
 # The web page: the core as WebAssembly (clang for wasm32 with the WASI C library and libc++), and its tests and
 # benchmark in Debian's Chromium, served by Python.

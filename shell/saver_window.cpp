@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "display/frame_driver.h"
+#include "shell/monitor_covers.h"
 #include "shell/password_verifier.h"
 #include "shell/proc_address.h"
 #include "shell/saver_running.h"
@@ -31,11 +32,15 @@ WindowPlan previewPlan(HWND parent) {
             client.bottom - client.top};
 }
 
-WindowPlan fullScreenPlan() {
-    const HDC screen = GetDC(nullptr);
-    RECT box{};
-    GetClipBox(screen, &box);
-    ReleaseDC(nullptr, screen);
+// The screen's clip box; with several monitors the primary one, on which the picture is centred (the clip box is
+// then the whole virtual screen, or, where Wine remembers an older screen, something else again).
+WindowPlan fullScreenPlan(const Monitors& monitors) {
+    RECT box = monitors.primary;
+    if (monitors.otherCount == 0) {
+        const HDC screen = GetDC(nullptr);
+        GetClipBox(screen, &box);
+        ReleaseDC(nullptr, screen);
+    }
     return {WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, FullScreenTitle, box.left,
             box.top, box.right - box.left, box.bottom - box.top};
 }
@@ -49,6 +54,14 @@ bool bringRunningSaverForward() {
 }
 
 void hideCursor() { SetCursor(nullptr); }
+
+// A saver that stays keeps the screen. Losing the activation to another program's window also minimised the
+// exclusive full-screen window (DirectDraw does that); restored and in front again, it hides that window, and its
+// lost surfaces come back with the next frame.
+void takeScreenBack(HWND window) {
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    if (GetForegroundWindow() != window) SetForegroundWindow(window);
+}
 
 void detachInputMethod(HWND window) {
     // IMM32 is used only if something else loaded it: the saver has no text input of its own.
@@ -116,11 +129,13 @@ int runSaverWindow(HWND parent) {
     windowClass.lpszClassName = WindowClassName;
 
     WindowPlan plan{};
+    Monitors monitors;
     if (parent) {
         plan = previewPlan(parent);
         shellState.preview = true; // before the window exists: the frame driver reads it on creation
     } else {
-        plan = fullScreenPlan();
+        monitors = findMonitors();
+        plan = fullScreenPlan(monitors);
         if (bringRunningSaverForward()) return 0;
         loadPasswordVerifier();
     }
@@ -132,7 +147,10 @@ int runSaverWindow(HWND parent) {
                                                  plan.width, plan.height, parent, nullptr, shellState.module, nullptr);
     }
     if (shellState.saverWindow) {
-        if (!parent) SetForegroundWindow(shellState.saverWindow);
+        if (!parent) {
+            coverOtherMonitors(shellState.saverWindow, monitors);
+            SetForegroundWindow(shellState.saverWindow);
+        }
         result = runMessageLoop();
     }
     unloadPasswordVerifier();
@@ -187,6 +205,7 @@ LRESULT shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         if (message == WM_CLOSE && shellState.olderFamily) {
             if (!verifyBeforeClose(window)) {
                 GetCursorPos(&shellState.startCursor); // movement counts afresh from here
+                if (!shellState.verifying) takeScreenBack(window); // not over the verifier's own dialog
                 return 0;
             }
         } else if (message == VerifyRequest && shellState.olderFamily) {
@@ -200,7 +219,8 @@ LRESULT shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
                 hideCursor();
                 return 1;
             case WM_ACTIVATEAPP:
-                if (!wParam) requestClose(window);
+                if (wParam) takeScreenBack(window);
+                else requestClose(window);
                 break;
             case WM_POWER:
                 if (wParam == CriticalResume) requestClose(window);

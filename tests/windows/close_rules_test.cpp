@@ -13,6 +13,7 @@
 
 #include "display/display_setup.h"
 #include "display/frame_driver.h"
+#include "shell/monitor_covers.h"
 #include "shell/saver_window.h"
 #include "shell/shell_state.h"
 
@@ -500,6 +501,64 @@ TEST_F(CloseRules, QueryCancelAutoPlayCloses) {
         EXPECT_EQ(takePosted(saver, WM_CLOSE), c.closes ? 1 : 0);
         EXPECT_EQ(script.calls, 0) << "the close is verified when it is handled, not here";
     }
+}
+
+// A refused close, and an activation regained, put the saver back in front of another program's window, which took
+// the activation and (as DirectDraw does) left the saver minimised.
+TEST_F(CloseRules, ARefusedCloseTakesTheScreenBack) {
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        bool debounced;
+    };
+    const Case cases[] = {{"the verifier refused", WM_CLOSE, 0, false},
+                          {"the debounce refused", WM_CLOSE, 0, true},
+                          {"activated again", WM_ACTIVATEAPP, TRUE, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        openFullScreen(true);
+        loadVerifier(FALSE);
+        host = CreateWindowExA(0, HostClass, "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                               nullptr, nullptr, shellState.module, nullptr);
+        SetForegroundWindow(host);
+        ShowWindow(saver, SW_MINIMIZE);
+        ASSERT_TRUE(IsIconic(saver));
+        if (c.debounced) shellState.lastVerifyTick = GetTickCount();
+        SendMessageA(saver, c.message, c.wParam, 0);
+        EXPECT_EQ(script.calls, c.message == WM_CLOSE && !c.debounced ? 1 : 0);
+        EXPECT_FALSE(IsIconic(saver));
+        EXPECT_EQ(GetForegroundWindow(), saver);
+    }
+}
+
+// The window over another monitor never takes the activation, hides the cursor as the saver does, hands input to
+// the saver's close rules, and goes with the saver window.
+TEST_F(CloseRules, InputOverAnotherMonitorIsTheSaversInput) {
+    openFullScreen(false);
+    Monitors monitors;
+    monitors.others[0] = {4000, 0, 4100, 100};
+    monitors.otherCount = 1;
+    coverOtherMonitors(saver, monitors);
+    const HWND cover = FindWindowA("OrbiskMonitorCover", nullptr);
+    ASSERT_NE(cover, nullptr);
+    EXPECT_EQ(GetWindow(cover, GW_OWNER), saver);
+    EXPECT_TRUE(IsWindowVisible(cover));
+    EXPECT_EQ(SendMessageA(cover, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(saver), 0), MA_NOACTIVATE);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(SendMessageA(cover, WM_SETCURSOR, reinterpret_cast<WPARAM>(cover), 0), 1);
+    EXPECT_EQ(GetCursor(), nullptr);
+    for (const UINT input : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE}) {
+        SCOPED_TRACE(input);
+        const POINT now = cursorNow();
+        shellState.startCursor = {now.x - 50, now.y - 50};
+        SendMessageA(cover, input, 0, 0);
+        EXPECT_EQ(takePosted(saver, WM_CLOSE), 1);
+    }
+    DestroyWindow(saver);
+    EXPECT_FALSE(IsWindow(cover));
 }
 
 DWORD WINAPI tickMany(void*) {

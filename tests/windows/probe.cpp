@@ -6,6 +6,8 @@
 //                                            screen (left,top,right,bottom), text, picture
 //   probe owner HWND                         the window's owner, 0 for none
 //   probe foreground                         the foreground window
+//   probe placement HWND                     minimised|normal and the window's rectangle on the screen
+//                                            (left,top,right,bottom)
 //   probe activate HWND                      makes the window the foreground window
 //   probe is-window HWND                     exit code 0 if the handle is a window, 1 if not
 //   probe host [CAPTION]                     a visible top-level window in the foreground, until killed
@@ -16,6 +18,7 @@
 //   probe send HWND MESSAGE WPARAM LPARAM    sends any message (decimal or 0x numbers), prints the result
 //   probe close-box HWND                     the screen point at the middle of the caption's close box
 //   probe platform                           GetVersionExA: platform id, major.minor
+//   probe monitors                           one line per monitor: left,top,right,bottom
 //   probe run COMMANDLINE                    starts a program with exactly this command line, waits for it and
 //                                            prints its exit code (unsigned, so -1 is 4294967295), or
 //                                            not-started-ERROR
@@ -147,6 +150,19 @@ int closeBox(HWND window) {
     return 0;
 }
 
+int placement(HWND window) {
+    RECT frame;
+    if (!GetWindowRect(window, &frame)) return 2;
+    std::printf("%s %ld,%ld,%ld,%ld\n", IsIconic(window) ? "minimised" : "normal", frame.left, frame.top, frame.right,
+                frame.bottom);
+    return 0;
+}
+
+BOOL CALLBACK printMonitor(HMONITOR, HDC, LPRECT rect, LPARAM) {
+    std::printf("%ld,%ld,%ld,%ld\n", rect->left, rect->top, rect->right, rect->bottom);
+    return TRUE;
+}
+
 int platform() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
@@ -182,6 +198,7 @@ int main(int argc, char** argv) {
     if (verb == "controls" && argc == 3) return controls(window(argv[2]));
     if (verb == "owner" && argc == 3) return std::printf("%llu\n", decimal(GetWindow(window(argv[2]), GW_OWNER))), 0;
     if (verb == "foreground" && argc == 2) return std::printf("%llu\n", decimal(GetForegroundWindow())), 0;
+    if (verb == "placement" && argc == 3) return placement(window(argv[2]));
     if (verb == "activate" && argc == 3) return SetForegroundWindow(window(argv[2])) ? 0 : 2;
     if (verb == "is-window" && argc == 3) return IsWindow(window(argv[2])) ? 0 : 1;
     if (verb == "host" && argc <= 3)
@@ -204,6 +221,7 @@ int main(int argc, char** argv) {
     }
     if (verb == "close-box" && argc == 3) return closeBox(window(argv[2]));
     if (verb == "platform" && argc == 2) return platform();
+    if (verb == "monitors" && argc == 2) return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? 0 : 2;
     if (verb == "run" && argc == 3) return run(argv[2]);
     std::fprintf(stderr, "probe: unknown command or wrong arguments (see probe.cpp)\n");
     return 2;

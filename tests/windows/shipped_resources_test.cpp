@@ -69,12 +69,23 @@ TEST_F(ShippedResources, IsAWindowsProgramThatNeedsOnlyTheSystemsLibraries) {
     const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
         image() + directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
     int libraries = 0;
+    std::set<std::string> functions;
     for (; import->Name; ++import, ++libraries) {
         std::string name = reinterpret_cast<const char*>(image() + import->Name);
         for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         EXPECT_TRUE(system.count(name)) << name;
+        const auto* thunk = reinterpret_cast<const IMAGE_THUNK_DATA32*>(image() + import->OriginalFirstThunk);
+        for (; thunk->u1.AddressOfData; ++thunk)
+            if (!IMAGE_SNAP_BY_ORDINAL32(thunk->u1.Ordinal))
+                functions.insert(reinterpret_cast<const char*>(
+                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(image() + thunk->u1.AddressOfData)->Name));
     }
     EXPECT_GT(libraries, 0);
+    // What some systems lack is looked up at run time, so that the saver still starts there.
+    for (const char* lookedUp : {"EnumDisplayMonitors", "ImmAssociateContext", "PwdChangePasswordA",
+                                 "VerifyScreenSavePwd"})
+        EXPECT_FALSE(functions.count(lookedUp)) << lookedUp << " is imported";
+    EXPECT_TRUE(functions.count("DirectDrawCreate")) << "the imported names were not read";
 }
 
 TEST_F(ShippedResources, PreviewBitmapIs160By120With256ColoursBottomUp) {

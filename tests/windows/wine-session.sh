@@ -59,27 +59,58 @@ wine_template() {
     ) 9>"$WINE_HOME/template.lock"
 }
 
-# wine_session_start NAME DEPTH: a 1024x768 display at DEPTH bits and a prefix copied from the template. Exports
-# DISPLAY and WINEPREFIX, and SESSION_DIR (which holds the PIDs and an environment file for wine_session_enter).
+# wine_session_start NAME DEPTH [SCREEN]: a display at DEPTH bits and a prefix copied from the template. SCREEN is
+# one monitor's WIDTHxHEIGHT (default 1024x768) or two-monitors (see session_display_start). Exports DISPLAY and
+# WINEPREFIX, and SESSION_DIR (which holds the PIDs and an environment file for wine_session_enter).
 wine_session_start() {
-    local name=$1 depth=$2
+    local name=$1 depth=$2 screen=${3:-1024x768}
     wine_template || return 1
     SESSION_DIR=$WINE_HOME/sessions/$name
     rm -rf "$SESSION_DIR" && mkdir -p "$SESSION_DIR"
     cp -a "$WINE_HOME/template" "$SESSION_DIR/prefix"
     export WINEPREFIX=$SESSION_DIR/prefix SESSION_DIR
+    session_display_start "$depth" "$screen" && session_wine_start
+}
+
+# wine_session_move SCREEN: the running session, with its prefix, on a new 24-bit display. Wine ties its desktop to
+# the display of its first program, so its server ends first.
+wine_session_move() {
+    session_wine_stop
+    stop_pid "$SESSION_DIR/x.pid"
+    session_display_start 24 "$1" && session_wine_start
+}
+
+# session_display_start DEPTH SCREEN: the session's X server (Xvfb), its PID in x.pid; exports DISPLAY. For
+# two-monitors, Xorg's dummy driver (two-monitors.conf) with two 1024x768 monitors side by side, the second at
+# 1024,0, on a white root, so that whatever the saver leaves uncovered shows.
+session_display_start() {
+    local depth=$1 screen=$2
+    rm -f "$SESSION_DIR/display"
     exec 3>"$SESSION_DIR/display"
-    setsid Xvfb -displayfd 3 -screen 0 "1024x768x$depth" -nolisten tcp -noreset </dev/null \
-        >"$SESSION_DIR/xvfb.log" 2>&1 &
-    echo $! >"$SESSION_DIR/xvfb.pid"
+    if [ "$screen" = two-monitors ]; then
+        setsid Xorg -displayfd 3 -config "$WINE_SESSION_HERE/two-monitors.conf" -logfile "$SESSION_DIR/x.log" -wr \
+            -noreset -nolisten tcp -novtswitch -sharevts </dev/null >"$SESSION_DIR/x.out" 2>&1 &
+    else
+        setsid Xvfb -displayfd 3 -screen 0 "${screen}x$depth" -nolisten tcp -noreset </dev/null \
+            >"$SESSION_DIR/x.log" 2>&1 &
+    fi
+    echo $! >"$SESSION_DIR/x.pid"
     exec 3>&-
     local waited=0
     until [ -s "$SESSION_DIR/display" ]; do
         sleep 0.1
         waited=$((waited + 1))
-        [ $waited -lt 100 ] || { echo "Xvfb did not start" >&2; return 1; }
+        [ $waited -lt 100 ] || { echo "the X server did not start (see $SESSION_DIR/x.log)" >&2; return 1; }
     done
     export DISPLAY=:$(cat "$SESSION_DIR/display")
+    # The second output counts as connected only once the server has probed its outputs again (a query does it),
+    # and Wine leaves out the others.
+    [ "$screen" != two-monitors ] ||
+        { xrandr --addmode DUMMY1 1024x768 && xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0 && xrandr >/dev/null; }
+}
+
+# session_wine_start: the session's Wine server and the keeper.
+session_wine_start() {
     # A server that stays up, and the keeper's desktop, spare every program the start and the two-second linger of
     # a new server; Wine's background programs start here, away from every test's output.
     setsid env LANG="$WINE_LANG" "$WINESERVER" -p </dev/null >/dev/null 2>&1
@@ -88,7 +119,7 @@ wine_session_start() {
     echo $! >"$SESSION_DIR/keeper.pid"
     # Wait for the keeper's window: until then Wine's background programs are not up, and the first test program
     # would start them with its own output, which they would then hold open.
-    waited=0
+    local waited=0
     until grep -q ready "$SESSION_DIR/keeper.out" 2>/dev/null; do
         sleep 0.1
         waited=$((waited + 1))
@@ -97,6 +128,11 @@ wine_session_start() {
     # Exports, not `declare -p`: a declare sourced inside wine_session_enter would make the names local to it.
     printf 'export DISPLAY=%q WINEPREFIX=%q SESSION_DIR=%q\n' "$DISPLAY" "$WINEPREFIX" "$SESSION_DIR" \
         >"$SESSION_DIR/env"
+}
+
+session_wine_stop() {
+    stop_pid "$SESSION_DIR/keeper.pid"
+    "$WINESERVER" -k 2>/dev/null || true
 }
 
 # Re-enters a running session, for a test started by ctest.
@@ -113,8 +149,7 @@ stop_pid() {
 wine_session_stop() {
     local dir=${1:-$SESSION_DIR}
     [ -d "$dir" ] || return 0
-    stop_pid "$dir/keeper.pid"
-    WINEPREFIX=$dir/prefix "$WINESERVER" -k 2>/dev/null || true
-    stop_pid "$dir/xvfb.pid"
+    SESSION_DIR=$dir WINEPREFIX=$dir/prefix session_wine_stop
+    stop_pid "$dir/x.pid"
     wine32_binfmt_off
 }

@@ -10,7 +10,7 @@
 #   on      SPI_SETSCREENSAVERRUNNING 1  off     SPI_SETSCREENSAVERRUNNING 0
 # A copy named orbisk98.scr has Wine's Windows 98 setting (the older family); orbisk.scr keeps the default.
 #
-# Cases: newer-family, no-password, refusing-then-accepting, preview, short-value.
+# Cases: newer-family, no-password, refusing-then-accepting, preview, short-value, two-monitors.
 set -uo pipefail
 CASE=$1
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -22,17 +22,22 @@ source "$HERE/../wine-session.sh"
 source "$HERE/../checks.sh"
 # The prefix is large and made afresh each time; the run directory (traces, logs) stays for a look afterwards.
 trap 'wine_session_stop; rm -rf "$SESSION_DIR/prefix"' EXIT
-wine_session_start "password-$CASE" 24 || exit 1
+
+# start_session NAME SCREEN: the case's session (see wine_session_start), with the two copies of the saver.
+start_session() {
+    wine_session_start "$1" 24 "$2" || exit 1
+    RUN=$SESSION_DIR/run
+    mkdir -p "$RUN"
+    export ORBISK_PASSWORD_LOG ORBISK_PASSWORD_ANSWER
+    ORBISK_PASSWORD_LOG=$(windows_path "$RUN/calls.log")
+    ORBISK_PASSWORD_ANSWER=$(windows_path "$RUN/answer")
+    cp "$BUILD/orbisk.scr" "$RUN/orbisk.scr"
+    cp "$BUILD/orbisk.scr" "$RUN/orbisk98.scr"
+    wine_reg add 'HKCU\Software\Wine\AppDefaults\orbisk98.scr' /v Version /t REG_SZ /d win98 /f
+}
+start_session "password-$CASE" "$([ "$CASE" = two-monitors ] && echo two-monitors || echo 1024x768)"
 
 check "the saver under test is the shipped 32-bit program ($BUILD/orbisk.scr)" i386 "$(pe_machine "$BUILD/orbisk.scr")"
-RUN=$SESSION_DIR/run
-mkdir -p "$RUN"
-export ORBISK_PASSWORD_LOG ORBISK_PASSWORD_ANSWER
-ORBISK_PASSWORD_LOG=$(windows_path "$RUN/calls.log")
-ORBISK_PASSWORD_ANSWER=$(windows_path "$RUN/answer")
-cp "$BUILD/orbisk.scr" "$RUN/orbisk.scr"
-cp "$BUILD/orbisk.scr" "$RUN/orbisk98.scr"
-wine_reg add 'HKCU\Software\Wine\AppDefaults\orbisk98.scr' /v Version /t REG_SZ /d win98 /f
 
 answer() { echo "$1" >"$RUN/answer"; }
 
@@ -88,6 +93,13 @@ saver_exit() {
 }
 
 saver_running() { kill -0 "$SAVER_PID" 2>/dev/null && echo yes || echo no; }
+
+# lit_pixels GEOMETRY [LEFT,TOP RIGHT,BOTTOM]: the screen's non-black pixels in that rectangle, leaving out the
+# second one.
+lit_pixels() {
+    xwd -root -silent | /usr/bin/convert xwd:- -fill black -draw "rectangle ${2:--1,-1 -1,-1}" -crop "$1" +repage \
+        -alpha off -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
+}
 
 # events: the run's trace as a line of the words listed at the top.
 events() {
@@ -206,9 +218,6 @@ flood() {
             sleep 0.3
             kill "$host"
             wait "$host" 2>/dev/null
-            # Wine, with no window manager, leaves no window in the foreground when that program ends, and then
-            # delivers no input at all; on Windows the saver would be next in line.
-            probe activate "$SAVER_WINDOW"
         fi
         sleep "0.$(((round * 7) % 4 + 1))"
     done
@@ -237,11 +246,22 @@ case_refusing_then_accepting() {
     check "refusing: the log is sound (calls counted)" yes "$([[ $verdict =~ ^[0-9]+$ ]] && [ "$verdict" -ge 2 ] && echo yes || echo "$verdict")"
     check "refusing: the provider was asked far less often than there were inputs" yes \
         "$([[ $verdict =~ ^[0-9]+$ ]] && [ "$verdict" -lt $((INPUTS / 4)) ] && echo yes || echo no)"
-    # Losing the activation lost DirectDraw's surfaces, and Wine minimised the full-screen window; brought back, the
-    # saver restores the surfaces and the picture moves on.
-    probe send "$SAVER_WINDOW" 0x0112 0xF120 0 >/dev/null # WM_SYSCOMMAND SC_RESTORE
-    sleep 1
-    check "refusing: the picture moves on once the window is back" yes "$(picture_moves)"
+    # Another program's window comes up and stays: losing the activation asks the provider, minimised the exclusive
+    # full-screen window and lost its surfaces; refused, the saver takes the screen back by itself.
+    env LANG="$WINE_LANG" "$WINE" "$PROBE" host "Orbisk foreign window" >/dev/null &
+    local foreign=$! placement= tries
+    timeout 10 xdotool search --sync --onlyvisible --name '^Orbisk foreign window$' >/dev/null
+    for tries in $(seq 50); do
+        placement="$(probe placement "$SAVER_WINDOW") $(probe foreground)"
+        [ "$placement" = "normal 0,0,1024,768 $SAVER_WINDOW" ] && break
+        sleep 0.1
+    done
+    check "refusing: after another program's window, the saver full screen and in front again" \
+        "normal 0,0,1024,768 $SAVER_WINDOW" "$placement"
+    check "refusing: the other program's window is covered" 0 "$(lit_pixels 200x100+20+20)"
+    check "refusing: the picture moves on" yes "$(picture_moves)"
+    kill "$foreign"
+    wait "$foreign" 2>/dev/null
     answer 1
     sleep 0.3
     press
@@ -297,8 +317,62 @@ case_short_value() {
     check "one-byte value: the running state is on while loaded" "read load on unload off" "$(events)"
 }
 
+# two_monitor_run LABEL: on the two monitors, the picture whole and centred on the primary and the second one black
+# (its root is white); a mouse move over the second monitor closes the saver, or on the older family with the
+# provider refusing asks the provider and leaves it running.
+two_monitor_run() {
+    local label=$1 tries inside= outside=
+    check "$label: Wine sees two monitors side by side" "0,0,1024,768 1024,0,2048,768" \
+        "$(probe monitors | tr '\n' ' ' | sed 's/ $//')"
+    xdotool mousemove 500 400
+    start_saver orbisk.scr /s
+    wait_full_screen
+    for tries in $(seq 50); do
+        inside=$(lit_pixels 640x480+192+144)
+        outside=$(lit_pixels 2048x768+0+0 "192,144 831,623")
+        [ "$inside" -gt 30000 ] && [ "$outside" -eq 0 ] && break
+        sleep 0.2
+    done
+    check "$label: the picture whole and centred on the primary monitor, nothing lit beside it" "picture, 0" \
+        "$([ "$inside" -gt 30000 ] && echo picture || echo "$inside inside"), $outside"
+    xdotool mousemove 1500 400
+    saver_exit 5
+    check "$label: a mouse move over the second monitor closes, exit 0" 0 "$EXIT"
+
+    password_value REG_DWORD 1
+    provider verifier
+    answer 0
+    start_saver orbisk98.scr /s
+    wait_full_screen
+    xdotool mousemove 1700 600
+    for tries in $(seq 50); do
+        grep -qs '^return' "$RUN/calls.log" && break
+        sleep 0.1
+    done
+    check "$label, older family, provider refusing: a mouse move over the second monitor asks the provider" yes \
+        "$(grep -qs '^return .* 0$' "$RUN/calls.log" && echo yes || echo no)"
+    check "$label, older family, provider refusing: the saver stays" yes "$(saver_running)"
+    answer 1
+    sleep 0.3
+    xdotool mousemove 1500 300
+    saver_exit 10
+    check "$label, older family, provider accepting: the next move closes, exit 0" 0 "$EXIT"
+    password_value missing
+}
+
+case_two_monitors() {
+    two_monitor_run "a new prefix"
+    two_monitor_run "the same prefix again"
+    # Wine keeps in the prefix what it saw of the screen: a prefix that saw one wide screen first.
+    wine_session_stop
+    rm -rf "$SESSION_DIR/prefix"
+    start_session password-two-monitors-wide-first 2048x768
+    wine_session_move two-monitors
+    two_monitor_run "a prefix that saw one 2048x768 screen first"
+}
+
 case "$CASE" in
-newer-family | no-password | refusing-then-accepting | preview | short-value) "case_${CASE//-/_}" ;;
+newer-family | no-password | refusing-then-accepting | preview | short-value | two-monitors) "case_${CASE//-/_}" ;;
 *)
     echo "unknown case $CASE" >&2
     exit 2
