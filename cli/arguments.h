@@ -16,8 +16,16 @@ struct ParsedCommand {
     static ParsedCommand failure(std::string message) { return {std::nullopt, false, std::move(message)}; }
 };
 
-// The whole text as a number within [low, high]: digits of the base (10 or 16, without a prefix), after a minus
-// sign for a negative decimal; no plus sign, no blank, nothing after the digits.
+// The whole text as a number within [low, high]: digits of the base (10 or 16, without a prefix, leading zeros
+// allowed), after a minus sign for a negative decimal; no plus sign, no blank, nothing after the digits.
 std::optional<long long> parseNumber(const std::string& text, long long low, long long high, int base = 10);
+
+// "NAME must be a whole number from LOW to HIGH, not 'TEXT'".
+std::string numberOutOfRange(const std::string& name, long long low, long long high, const std::string& text);
+
+// The limits that orbisk-render, orbisk-x11 and the web page share: frames to run, and the frames per second of
+// the renderer's fixed clock.
+inline constexpr long long LargestFrameCount = 1000000000000LL;
+inline constexpr long long LargestFixedClockFps = 1000000;
 
 } // namespace orbisk

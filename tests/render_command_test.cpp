@@ -135,6 +135,10 @@ TEST(RenderOptions, DefaultsAndValues) {
     EXPECT_EQ(all.options->kind, ImageKind::Ppm);
     EXPECT_TRUE(all.options->stats);
     EXPECT_EQ(all.options->every, 3u);
+    EXPECT_EQ(parseRenderCommand({"--frames", "00000000000000000000001", "--out", "c.png"}).options->frames, 1u);
+    EXPECT_NE(parseRenderCommand({"--frames", "1", "--epoch", "1e9", "--out", "c.png"})
+                  .error.find("from -4611686018427387904 to 4611686018427387903, not '1e9'"),
+              std::string::npos);
     EXPECT_EQ(numberedImagePath("out/b.ppm", 123), "out/b-000123.ppm");
     EXPECT_EQ(numberedImagePath("b.png", 1234567), "b-1234567.png");
 }

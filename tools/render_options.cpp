@@ -15,6 +15,9 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 
 ParsedRenderCommand failure(std::string message) { return ParsedRenderCommand::failure(std::move(message)); }
 
+// Half of the 64-bit range either way, so that the calendar second of any frame is a 64-bit number.
+constexpr long long SmallestEpoch = INT64_MIN / 2, LargestEpoch = INT64_MAX / 2;
+
 } // namespace
 
 const char RenderUsage[] =
@@ -59,15 +62,14 @@ ParsedRenderCommand parseRenderCommand(const std::vector<std::string>& arguments
             continue;
         }
         if (name == "--epoch") {
-            const auto epoch = parseNumber(value, INT64_MIN / 2, INT64_MAX / 2);
-            if (!epoch) return failure("--epoch must be a whole number of seconds, not '" + value + "'");
+            const auto epoch = parseNumber(value, SmallestEpoch, LargestEpoch);
+            if (!epoch) return failure(numberOutOfRange("--epoch", SmallestEpoch, LargestEpoch, value));
             options.epoch = *epoch;
             continue;
         }
-        const long long high = name == "--fps" ? 1000000 : 1000000000000LL;
+        const long long high = name == "--fps" ? LargestFixedClockFps : LargestFrameCount;
         const auto number = parseNumber(value, 1, high);
-        if (!number) return failure(name + " must be a whole number from 1 to " + std::to_string(high) +
-                                    ", not '" + value + "'");
+        if (!number) return failure(numberOutOfRange(name, 1, high, value));
         if (name == "--frames") {
             options.frames = static_cast<std::uint64_t>(*number);
             haveFrames = true;

@@ -72,15 +72,15 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
                 options.display = value;
             } else if (name == "--scale") {
                 const auto scale = parseNumber(value, 1, LargestScale);
-                if (!scale) return failure("--scale must be a whole number from 1 to " + std::to_string(LargestScale) + ", not '" + value + "'");
+                if (!scale) return failure(numberOutOfRange(name, 1, LargestScale, value));
                 options.scale = static_cast<std::uint32_t>(*scale);
             } else if (name == "--fixed-clock") {
-                const auto fps = parseNumber(value, 1, 1000000);
-                if (!fps) return failure("--fixed-clock must be a whole number from 1 to 1000000, not '" + value + "'");
+                const auto fps = parseNumber(value, 1, LargestFixedClockFps);
+                if (!fps) return failure(numberOutOfRange(name, 1, LargestFixedClockFps, value));
                 options.fixedClockFps = static_cast<std::uint32_t>(*fps);
             } else {
-                const auto frames = parseNumber(value, 1, 1000000000000LL);
-                if (!frames) return failure("--frames must be a whole number from 1 to 10^12, not '" + value + "'");
+                const auto frames = parseNumber(value, 1, LargestFrameCount);
+                if (!frames) return failure(numberOutOfRange(name, 1, LargestFrameCount, value));
                 options.frames = static_cast<std::uint64_t>(*frames);
             }
         } else {
