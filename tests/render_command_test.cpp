@@ -110,10 +110,17 @@ TEST_F(RenderCommand, FailedRunLeavesTheOutputAsItWasAndNoTemporaryFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4); // and stderr
 }
 
-TEST_F(RenderCommand, HelpGoesToStandardOutput) {
+TEST_F(RenderCommand, HelpGoesToStandardOutputAndLostOutputIsAnError) {
     const Result r = run("--help");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, RenderUsage);
+    const std::string stats = "--frames 1 --stats --out " + path("x.png");
+    for (const std::string& arguments : {"--help >/dev/full" + std::string(), stats + " >/dev/full", stats + " >&-"}) {
+        const Result lost = run(arguments);
+        EXPECT_EQ(lost.exitCode, 1) << arguments;
+        EXPECT_TRUE(lost.err.starts_with("orbisk-render: cannot write to standard output: ")) << lost.err;
+    }
+    EXPECT_EQ(run("--frames 1 --out " + path("x.png") + " >&-").exitCode, 0); // nothing for it to lose
 }
 
 TEST(RenderOptions, DefaultsAndValues) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/standard_streams.h"
 #include "headless/headless.h"
 #include "sim/schedule.h"
 #include "sim/tables.h"
@@ -39,10 +40,11 @@ void printStats(const HeadlessRun& run, std::int32_t moved) {
 } // namespace
 
 int main(int argc, char** argv) {
+    occupyClosedStandardStreams();
     const ParsedRenderCommand command = parseRenderCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (command.help) {
         std::fputs(RenderUsage, stdout);
-        return 0;
+        return closeStandardOutput("orbisk-render", 0);
     }
     if (!command.options) {
         std::fprintf(stderr, "orbisk-render: %s (--help for usage)\n", command.error.c_str());
@@ -71,5 +73,5 @@ int main(int argc, char** argv) {
     }
     if (!writeImage(options, options.out, run)) return 1;
     if (options.stats) printStats(run, moved);
-    return 0;
+    return closeStandardOutput("orbisk-render", 0);
 }

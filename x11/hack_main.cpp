@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/standard_streams.h"
 #include "x11/hack_loop.h"
 #include "x11/hack_options.h"
 #include "x11/stop_signals.h"
 
 int main(int argc, char** argv) {
     using namespace orbisk;
+    occupyClosedStandardStreams(); // before the X connection can take the number of a closed one
     const int stopDescriptor = installStopSignals();
     const char* screensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
     const ParsedHackCommand command =
@@ -19,7 +21,7 @@ int main(int argc, char** argv) {
                          screensaverWindow ? std::optional<std::string>(screensaverWindow) : std::nullopt);
     if (command.help) {
         std::fputs(HackUsage, stdout);
-        return 0;
+        return closeStandardOutput("orbisk-x11", 0);
     }
     if (!command.options) {
         std::fprintf(stderr, "orbisk-x11: %s (--help for usage)\n", command.error.c_str());
@@ -28,7 +30,7 @@ int main(int argc, char** argv) {
     const HackOptions& options = *command.options;
     if (options.printVersion) {
         std::fputs(HackVersion, stdout);
-        return 0;
+        return closeStandardOutput("orbisk-x11", 0);
     }
 
     Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());

@@ -100,8 +100,9 @@ protected:
         std::filesystem::remove_all(tmp);
     }
 
-    // Starts a program with stdout and stderr in files; env holds "NAME=VALUE" to set and "NAME" to unset.
-    Proc& start(const std::string& program, Strings args, const Strings& env = {}) {
+    // Starts a program with stdout and stderr in files, or with all its standard streams closed; env holds
+    // "NAME=VALUE" to set and "NAME" to unset.
+    Proc& start(const std::string& program, Strings args, const Strings& env = {}, bool closedStreams = false) {
         Proc& p = procs.emplace_back();
         p.out = tmp + "/out" + std::to_string(procs.size());
         p.err = tmp + "/err" + std::to_string(procs.size());
@@ -110,6 +111,8 @@ protected:
             prctl(PR_SET_PDEATHSIG, SIGKILL); // nothing outlives a test binary that dies
             dup2(open(p.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
             dup2(open(p.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            for (int s : {SIGINT, SIGHUP}) signal(s, SIG_DFL); // as a shell with job control starts a program
+            for (int stream = 0; closedStreams && stream <= 2; ++stream) close(stream);
             unsetenv("XSCREENSAVER_WINDOW");
             for (const std::string& e : env)
                 e.find('=') == std::string::npos ? unsetenv(e.c_str()) : putenv(strdup(e.c_str()));
@@ -121,7 +124,9 @@ protected:
         }
         return p;
     }
-    Proc& hack(Strings args, const Strings& env = {}) { return start(ORBISK_X11, std::move(args), env); }
+    Proc& hack(Strings args, const Strings& env = {}, bool closedStreams = false) {
+        return start(ORBISK_X11, std::move(args), env, closedStreams);
+    }
 
     bool waitExit(Proc& p, Clock::duration limit) {
         for (const auto end = Clock::now() + limit; !p.status && Clock::now() < end; std::this_thread::sleep_for(1ms))
@@ -339,6 +344,16 @@ TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
     ASSERT_TRUE(waitExit(help, 10s));
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(slurp(help.out).find("usage"), std::string::npos) << slurp(help.out);
+    EXPECT_EQ(WEXITSTATUS(std::system(ORBISK_X11 " --version >/dev/full 2>/dev/null")), 1) << "its output lost";
+}
+
+TEST_F(Hack, DrawsWithItsStandardStreamsClosed) {
+    // The X connection must not take descriptor 2, where --fps writes a line after a second of frames.
+    const Window w = window(PictureWidth, PictureHeight);
+    Proc& p = hack({"--window-id", hex(w), "--fps", "--fixed-clock", "60", "--frames", "90"}, {}, true);
+    ASSERT_TRUE(waitExit(p, 30s));
+    EXPECT_EQ(p.status, 0);
+    EXPECT_EQ(difference(grab(w), reference(90)), "");
 }
 
 TEST_F(Hack, OwnWindowDrawsAndClosesOnDeleteWindow) {
