@@ -1,12 +1,17 @@
 // orbisk-render as a user runs it: its arguments, its outputs and its exit codes.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
+#include <thread>
 
 #include "tools/render_options.h"
 
@@ -97,6 +102,29 @@ TEST_F(RenderCommand, UnwritableOutputExitsOneBeforeTheRun) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err; // no progress lines: the run never began
+}
+
+TEST_F(RenderCommand, StopSignalsLeaveNoTemporaryFile) {
+    int run = 0;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGTERM, SIGINT, SIGHUP}) {
+        const std::string out = path("s" + std::to_string(++run) + ".png"); // slow to encode: mostly writing
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            for (int s : {SIGINT, SIGHUP}) ::signal(s, SIG_DFL); // as a shell with job control starts a program
+            ::execl(ORBISK_RENDER, ORBISK_RENDER, "--frames", "100000", "--every", "1", "--out", out.c_str(), nullptr);
+            ::_exit(127);
+        }
+        // Stopped while it writes frame 3 or soon after.
+        for (int i = 0; i < 3000 && !fs::exists(numberedImagePath(out, 2)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ::kill(pid, signal);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal);
+    }
+    const std::regex picture("s[1-6]-[0-9]{6}\\.png");
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_TRUE(std::regex_match(entry.path().filename().string(), picture)) << entry.path();
 }
 
 TEST_F(RenderCommand, FailedRunLeavesTheOutputAsItWasAndNoTemporaryFile) {

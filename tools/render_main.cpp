@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/standard_streams.h"
+#include "cli/stop_signals.h"
 #include "headless/headless.h"
 #include "sim/schedule.h"
 #include "sim/tables.h"
@@ -41,6 +42,7 @@ void printStats(const HeadlessRun& run, std::int32_t moved) {
 
 int main(int argc, char** argv) {
     occupyClosedStandardStreams();
+    installStopSignals(0);
     const ParsedRenderCommand command = parseRenderCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (command.help) {
         std::fputs(RenderUsage, stdout);
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
     constexpr std::uint64_t ProgressEvery = 1000;
     std::int32_t moved = 0; // in the last frame, for --stats
     for (std::uint64_t k = 1; k <= options.frames; ++k) {
+        if (stopSignal() != 0) endByStopSignal(); // between pictures, so that no temporary file is left
         if (options.stats && k == options.frames)
             moved = run.renderFrameCountingMoves();
         else

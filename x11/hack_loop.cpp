@@ -12,9 +12,9 @@
 #include "display/pixels.h"
 #include "sim/frame.h"
 #include "sim/tables.h"
+#include "cli/stop_signals.h"
 #include "headless/headless.h"
 #include "x11/picture_placement.h"
-#include "x11/stop_signals.h"
 #include "x11/x_enlargement.h"
 #include "x11/x_errors.h"
 #include "x11/x_picture.h"
@@ -90,7 +90,7 @@ public:
 private:
     // The exit code once something has ended the hack: a stop signal, the end of the window, an X error.
     static std::optional<int> endCode() {
-        if (stopRequested() || drawnWindowGone()) return 0;
+        if (stopSignal() != 0 || drawnWindowGone()) return 0;
         if (unexpectedXError().empty()) return std::nullopt;
         std::fprintf(stderr, "orbisk-x11: %s\n", unexpectedXError().c_str());
         return 1;

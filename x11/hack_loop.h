@@ -7,9 +7,9 @@
 
 namespace orbisk {
 
-// Draws until a stop signal (readable `stopDescriptor`), the end of the window or the last of `options.frames`;
-// returns the exit code: 0 then, 1 (with a message on stderr) when the window cannot be used or the picture cannot
-// be made.
+// Draws until a stop signal (readable `stopDescriptor`, see cli/stop_signals.h), the end of the window or the last
+// of `options.frames`; returns the exit code: 0 then, 1 (with a message on stderr) when the window cannot be used or
+// the picture cannot be made.
 int runHack(Display* display, const HackOptions& options, int stopDescriptor);
 
 } // namespace orbisk

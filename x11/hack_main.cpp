@@ -7,14 +7,21 @@
 #include <vector>
 
 #include "cli/standard_streams.h"
+#include "cli/stop_signals.h"
 #include "x11/hack_loop.h"
 #include "x11/hack_options.h"
-#include "x11/stop_signals.h"
+
+namespace {
+
+// A stop signal ends the hack this soon even when the X server does not answer its teardown.
+constexpr int StopGraceMilliseconds = 500;
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace orbisk;
     occupyClosedStandardStreams(); // before the X connection can take the number of a closed one
-    const int stopDescriptor = installStopSignals();
+    const int stopDescriptor = installStopSignals(StopGraceMilliseconds);
     const char* screensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
     const ParsedHackCommand command =
         parseHackCommand(std::vector<std::string>(argv + 1, argv + argc),
