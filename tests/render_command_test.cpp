@@ -1,6 +1,7 @@
 // orbisk-render as a user runs it: its arguments, its outputs and its exit codes.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,9 +35,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    Result run(const std::string& arguments) const {
+    // `before` goes in front of the program in the shell's command.
+    Result run(const std::string& arguments, const std::string& before = "") const {
         const std::string errFile = (dir / "stderr").string();
-        const std::string command = std::string(ORBISK_RENDER) + " " + arguments + " 2>" + errFile;
+        const std::string command = before + ORBISK_RENDER + " " + arguments + " 2>" + errFile;
         Result result{};
         FILE* pipe = ::popen(command.c_str(), "r");
         char buffer[256];
@@ -49,6 +51,10 @@ protected:
     }
 
     std::string path(const std::string& name) const { return (dir / name).string(); }
+    std::string read(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
 
     fs::path dir;
 };
@@ -97,11 +103,55 @@ TEST_F(RenderCommand, BadArgumentsGiveOneLineAndExitCodeTwo) {
     EXPECT_FALSE(fs::exists(path("x.png")));
 }
 
-TEST_F(RenderCommand, UnwritableOutputExitsOneBeforeTheRun) {
-    const Result r = run("--frames 3000 --out " + path("missing/dir/x.png"));
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err; // no progress lines: the run never began
+TEST_F(RenderCommand, UnwritableOutputExitsOneBeforeTheRunSayingWhy) {
+    fs::create_directories(path("locked"));
+    std::ofstream(path("locked/x.png")) << "an earlier picture";
+    fs::permissions(path("locked/x.png"), fs::perms::all);
+    fs::permissions(path("locked"), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    ASSERT_EQ(::mkfifo(path("fifo.png").c_str(), 0600), 0);
+    const std::string nobody = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string cases[][3] = {
+        {"missing/dir/x.png", "", "its folder '" + path("missing/dir") + "': No such file or directory"},
+        {"locked/x.png", nobody, "its folder '" + path("locked") + "' takes no new file: Permission denied"},
+        {"fifo.png", "timeout 10 ", "it is a FIFO that nobody reads"},
+        {std::string(300, 'n') + ".png", "", "its name is 304 bytes long, more than the 255 its folder takes"},
+    };
+    for (const auto& [out, before, says] : cases) {
+        const Result r = run("--frames 2000 --out " + path(out), before);
+        EXPECT_EQ(r.exitCode, 1) << out;
+        EXPECT_EQ(r.err, "orbisk-render: cannot write '" + path(out) + "': " + says + "\n"); // no progress: no run
+    }
+}
+
+TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
+    ASSERT_EQ(run("--frames 1 --out " + path("plain.ppm")).exitCode, 0);
+    const std::string picture = read("plain.ppm");
+    fs::create_symlink("target.ppm", path("link.ppm"));
+    fs::create_symlink("made.ppm", path("dangling.ppm"));
+    fs::create_symlink("/dev/null", path("null.ppm"));
+    std::ofstream(path("private.ppm")) << "old";
+    fs::permissions(path("private.ppm"), fs::perms::owner_read | fs::perms::owner_write);
+    std::ofstream(path("linked.ppm")) << "old";
+    fs::create_hard_link(path("linked.ppm"), path("other-name.ppm"));
+    ASSERT_EQ(::mkfifo(path("fifo.ppm").c_str(), 0600), 0);
+    std::string fromFifo;
+    std::thread reader([&] { fromFifo = read("fifo.ppm"); });
+    const std::string leftover = "touch " + path("left.ppm") + ".tmp$$; exec "; // as an earlier run of this PID left
+    for (const auto& [name, before] : {std::pair<std::string, std::string>{"link", ""}, {"dangling", ""},
+                                       {"null", ""}, {"private", ""}, {"linked", ""}, {"fifo", ""},
+                                       {"left", leftover}, {std::string(245, 'a'), ""}}) {
+        const Result r = run("--frames 1 --out " + path(name + ".ppm"), before);
+        EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
+    }
+    reader.join();
+    for (const char* name : {"target", "made", "private", "linked", "other-name", "left"})
+        EXPECT_TRUE(read(name + std::string(".ppm")) == picture) << name; // not printed: 900 KB
+    EXPECT_TRUE(fromFifo == picture);
+    for (const char* name : {"link", "dangling", "null"}) EXPECT_TRUE(fs::is_symlink(path(name + std::string(".ppm"))));
+    EXPECT_EQ(fs::status(path("private.ppm")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    const Result full = run("--frames 1 --out " + path("full.ppm"), "ln -s /dev/full " + path("full.ppm") + "; ");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
 }
 
 TEST_F(RenderCommand, StopSignalsLeaveNoTemporaryFile) {

@@ -1,11 +1,13 @@
 // orbisk-render: runs the saver's picture without a display and writes it to a file.
 #include <cinttypes>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/standard_streams.h"
 #include "cli/stop_signals.h"
+#include "files/output_file.h"
 #include "headless/headless.h"
 #include "sim/schedule.h"
 #include "sim/tables.h"
@@ -16,13 +18,23 @@ namespace {
 
 using namespace orbisk;
 
-bool writeImage(const RenderOptions& options, const std::string& path, const HeadlessRun& run) {
-    std::string error;
+bool writeImage(const RenderOptions& options, OutputFile& file, const HeadlessRun& run) {
     const std::vector<std::uint8_t> rgb = run.screenRgb();
-    const bool written = options.kind == ImageKind::Png ? writePng(path, rgb, FieldWidth, FieldHeight, error)
-                                                        : writePpm(path, rgb, FieldWidth, FieldHeight, error);
-    if (!written) std::fprintf(stderr, "orbisk-render: %s\n", error.c_str());
-    return written;
+    const std::vector<std::uint8_t> bytes = options.kind == ImageKind::Png ? pngFile(rgb, FieldWidth, FieldHeight)
+                                                                           : ppmFile(rgb, FieldWidth, FieldHeight);
+    std::string error = "cannot encode the picture: out of memory"; // unless the write fails and says why
+    if (!bytes.empty() && file.write(bytes, error)) return true;
+    if (stopSignal() != 0) endByStopSignal(); // it interrupts a write to a FIFO or a device: no error
+    std::fprintf(stderr, "orbisk-render: %s\n", error.c_str());
+    return false;
+}
+
+bool writeNumberedImage(const RenderOptions& options, std::uint64_t frame, const HeadlessRun& run) {
+    std::string error;
+    std::optional<OutputFile> file = OutputFile::open(numberedImagePath(options.out, frame), error);
+    if (file) return writeImage(options, *file, run);
+    std::fprintf(stderr, "orbisk-render: %s\n", error.c_str());
+    return false;
 }
 
 void printStats(const HeadlessRun& run, std::int32_t moved) {
@@ -55,7 +67,9 @@ int main(int argc, char** argv) {
     const RenderOptions& options = *command.options;
 
     // Find out at once, not after a long run, that the picture cannot be written.
-    if (std::string error; !canWriteImage(options.out, error)) {
+    std::string error;
+    std::optional<OutputFile> out = OutputFile::open(options.out, error);
+    if (!out) {
         std::fprintf(stderr, "orbisk-render: %s\n", error.c_str());
         return 1;
     }
@@ -69,12 +83,11 @@ int main(int argc, char** argv) {
             moved = run.renderFrameCountingMoves();
         else
             run.renderFrame();
-        if (options.every != 0 && k % options.every == 0 && !writeImage(options, numberedImagePath(options.out, k), run))
-            return 1;
+        if (options.every != 0 && k % options.every == 0 && !writeNumberedImage(options, k, run)) return 1;
         if (options.frames >= 2 * ProgressEvery && k % ProgressEvery == 0)
             std::fprintf(stderr, "orbisk-render: frame %" PRIu64 " of %" PRIu64 "\n", k, options.frames);
     }
-    if (!writeImage(options, options.out, run)) return 1;
+    if (!writeImage(options, *out, run)) return 1;
     if (options.stats) printStats(run, moved);
     return closeStandardOutput("orbisk-render", 0);
 }
