@@ -104,14 +104,17 @@ TEST(VisualFormat, DrawsTrueColourWithTheVisualsMasksAndPseudoColourInThePalette
         VisualDescription visual;
         std::optional<DrawingFormat> format;
     } cases[] = {
-        {{C::TrueColorClass, 24, 32, 256, 0xFF0000, 0xFF00, 0xFF}, DrawingFormat{32, 0xFF0000, 0xFF00, 0xFF, false}},
-        {{C::TrueColorClass, 24, 24, 256, 0xFF, 0xFF00, 0xFF0000}, DrawingFormat{24, 0xFF, 0xFF00, 0xFF0000, false}},
-        {{C::TrueColorClass, 16, 16, 64, 0xF800, 0x7E0, 0x1F}, DrawingFormat{16, 0xF800, 0x7E0, 0x1F, false}},
-        {{C::TrueColorClass, 15, 16, 32, 0x7C00, 0x3E0, 0x1F}, DrawingFormat{16, 0x7C00, 0x3E0, 0x1F, false}},
+        {{C::TrueColorClass, 24, 32, 256, 0xFF0000, 0xFF00, 0xFF}, DrawingFormat{32, 0xFF0000, 0xFF00, 0xFF, false, 0}},
+        // ARGB: the bits no colour uses are alpha, made opaque.
+        {{C::TrueColorClass, 32, 32, 256, 0xFF0000, 0xFF00, 0xFF},
+         DrawingFormat{32, 0xFF0000, 0xFF00, 0xFF, false, 0xFF000000}},
+        {{C::TrueColorClass, 24, 24, 256, 0xFF, 0xFF00, 0xFF0000}, DrawingFormat{24, 0xFF, 0xFF00, 0xFF0000, false, 0}},
+        {{C::TrueColorClass, 16, 16, 64, 0xF800, 0x7E0, 0x1F}, DrawingFormat{16, 0xF800, 0x7E0, 0x1F, false, 0}},
+        {{C::TrueColorClass, 15, 16, 32, 0x7C00, 0x3E0, 0x1F}, DrawingFormat{16, 0x7C00, 0x3E0, 0x1F, false, 0}},
         {{C::TrueColorClass, 30, 32, 1024, 0x3FF00000, 0xFFC00, 0x3FF},
-         DrawingFormat{32, 0x3FF00000, 0xFFC00, 0x3FF, false}},
-        {{C::TrueColorClass, 8, 8, 8, 0x7, 0x38, 0xC0}, DrawingFormat{8, 0x7, 0x38, 0xC0, false}},
-        {{C::PseudoColorClass, 8, 8, 256, 0, 0, 0}, DrawingFormat{8, 0xE0, 0x1C, 0x03, true}},
+         DrawingFormat{32, 0x3FF00000, 0xFFC00, 0x3FF, false, 0}},
+        {{C::TrueColorClass, 8, 8, 8, 0x7, 0x38, 0xC0}, DrawingFormat{8, 0x7, 0x38, 0xC0, false, 0}},
+        {{C::PseudoColorClass, 8, 8, 256, 0, 0, 0}, DrawingFormat{8, 0xE0, 0x1C, 0x03, true, 0}},
         // What it cannot draw on.
         {{C::PseudoColorClass, 4, 8, 16, 0, 0, 0}, std::nullopt},
         {{C::StaticGrayClass, 8, 8, 256, 0, 0, 0}, std::nullopt},
@@ -132,6 +135,7 @@ TEST(VisualFormat, DrawsTrueColourWithTheVisualsMasksAndPseudoColourInThePalette
         EXPECT_EQ(format->greenMask, c.format->greenMask);
         EXPECT_EQ(format->blueMask, c.format->blueMask);
         EXPECT_EQ(format->palette, c.format->palette);
+        EXPECT_EQ(format->alphaMask, c.format->alphaMask) << describeVisual(c.visual);
     }
     EXPECT_EQ(describeVisual({C::GrayScaleClass, 8, 8, 256, 0, 0, 0}), "a GrayScale visual of depth 8");
 }

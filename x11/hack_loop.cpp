@@ -43,7 +43,8 @@ public:
         : display_(display), options_(options), window_(window), picture_(picture), enlargement_(enlargement),
           gc_(XCreateGC(display, window.window, 0, nullptr)), placement_(placeInWindow()) {
         const DrawingFormat& f = window.format;
-        adoptPixelFormat(picture_.bitsPerPixel(), f.redMask, f.greenMask, f.blueMask);
+        adoptPixelFormat(picture_.bitsPerPixel(), f.redMask, f.greenMask, f.blueMask, f.alphaMask);
+        frameTarget.clearColour = f.alphaMask; // black
         XSetForeground(display, gc_, frameTarget.clearColour);
         rhythm_.setRate(serverRefreshRate(display, window.window));
 

@@ -10,6 +10,7 @@
 #include "cli/stop_signals.h"
 #include "x11/hack_loop.h"
 #include "x11/hack_options.h"
+#include "x11/x_errors.h"
 
 namespace {
 
@@ -40,12 +41,17 @@ int main(int argc, char** argv) {
         return closeStandardOutput("orbisk-x11", 0);
     }
 
-    Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
-    if (!display) {
-        const char* name = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
-        std::fprintf(stderr, "orbisk-x11: cannot open display '%s'\n", name ? name : "");
+    const char* name = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
+    if (!name || *name == '\0') {
+        std::fputs("orbisk-x11: no display to open: DISPLAY is not set and no --display was given\n", stderr);
         return 1;
     }
+    Display* display = XOpenDisplay(name);
+    if (!display) {
+        std::fprintf(stderr, "orbisk-x11: cannot open display '%s'\n", name);
+        return 1;
+    }
+    catchLostConnection();
     const int code = runHack(display, options, stopDescriptor);
     XCloseDisplay(display);
     return code;

@@ -20,7 +20,7 @@ bool usableMask(std::uint32_t mask, std::uint32_t bitsPerPixel) {
 std::optional<DrawingFormat> drawingFormatFor(const VisualDescription& visual) {
     if (visual.visualClass == VisualClass::PseudoColorClass && visual.depth == 8 && visual.bitsPerPixel == 8 &&
         visual.colormapSize == 256)
-        return DrawingFormat{8, PaletteRedMask, PaletteGreenMask, PaletteBlueMask, true};
+        return DrawingFormat{8, PaletteRedMask, PaletteGreenMask, PaletteBlueMask, true, 0};
     if (visual.visualClass != VisualClass::TrueColorClass) return std::nullopt;
     const std::uint32_t bits = visual.bitsPerPixel;
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return std::nullopt;
@@ -29,7 +29,9 @@ std::optional<DrawingFormat> drawingFormatFor(const VisualDescription& visual) {
         return std::nullopt;
     if ((visual.redMask & visual.greenMask) | (visual.redMask & visual.blueMask) | (visual.greenMask & visual.blueMask))
         return std::nullopt;
-    return DrawingFormat{bits, visual.redMask, visual.greenMask, visual.blueMask, false};
+    const std::uint32_t colours = visual.redMask | visual.greenMask | visual.blueMask;
+    const std::uint32_t depthBits = visual.depth >= 32 ? 0xFFFFFFFF : (1u << visual.depth) - 1;
+    return DrawingFormat{bits, visual.redMask, visual.greenMask, visual.blueMask, false, depthBits & ~colours};
 }
 
 std::string describeVisual(const VisualDescription& visual) {

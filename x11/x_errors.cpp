@@ -1,6 +1,9 @@
 #include "x11/x_errors.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "cli/stop_signals.h"
 
 namespace orbisk {
 namespace {
@@ -29,7 +32,15 @@ int onXError(Display* display, XErrorEvent* error) {
     return 0;
 }
 
+int onLostConnection(Display* display) {
+    if (stopSignal() != 0) std::_Exit(0);
+    std::fprintf(stderr, "orbisk-x11: lost the connection to the X server of display '%s'\n", DisplayString(display));
+    std::_Exit(1);
+}
+
 } // namespace
+
+void catchLostConnection() { XSetIOErrorHandler(onLostConnection); }
 
 void catchXErrors(Window window) {
     drawnWindow = window;

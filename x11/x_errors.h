@@ -10,6 +10,10 @@ namespace orbisk {
 
 void catchXErrors(Window drawnWindow);
 
+// A lost connection to the X server ends the program with one line of its own and exit code 1 instead of Xlib's
+// two; with exit code 0 and no line once a stop signal has come, as the end of a session brings both.
+void catchLostConnection();
+
 bool drawnWindowGone();
 
 // The first unexpected error, described; empty when there was none.

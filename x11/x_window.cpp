@@ -91,6 +91,7 @@ std::string hexId(unsigned long id) {
 
 std::optional<HackWindowState> openHackWindow(Display* display, const HackOptions& options, std::string& error) {
     HackWindowState state;
+    Colormap windowColormap = None;
     if (options.window == HackWindow::Own || options.window == HackWindow::Fullscreen) {
         const int screen = DefaultScreen(display);
         state.visual = DefaultVisual(display, screen);
@@ -114,6 +115,7 @@ std::optional<HackWindowState> openHackWindow(Display* display, const HackOption
         state.depth = attributes.depth;
         state.width = static_cast<std::uint32_t>(attributes.width);
         state.height = static_cast<std::uint32_t>(attributes.height);
+        windowColormap = attributes.colormap;
     }
 
     const VisualDescription visual = describe(display, state.visual, state.depth);
@@ -126,8 +128,12 @@ std::optional<HackWindowState> openHackWindow(Display* display, const HackOption
     const Window root = RootWindow(display, DefaultScreen(display));
     if (format->palette) state.palette = makePalette(display, state.window != None ? state.window : root, state.visual);
 
-    if (state.own) state.window = makeOwnWindow(display, options.window == HackWindow::Fullscreen, std::max(options.scale, 1u), state);
-    else if (state.palette != None && state.window != root) XSetWindowColormap(display, state.window, state.palette);
+    if (state.own) {
+        state.window = makeOwnWindow(display, options.window == HackWindow::Fullscreen, std::max(options.scale, 1u), state);
+    } else if (state.palette != None && state.window != root) {
+        state.borrowed = windowColormap;
+        XSetWindowColormap(display, state.window, state.palette);
+    }
     // Without a window manager nobody else installs a window's colormap, and nobody ever installs the root's.
     if (state.palette != None) XInstallColormap(display, state.palette);
 
@@ -144,6 +150,8 @@ std::optional<HackWindowState> openHackWindow(Display* display, const HackOption
 
 void closeHackWindow(Display* display, const HackWindowState& state) {
     if (state.own) XDestroyWindow(display, state.window);
+    // Freeing the palette would leave the window that holds it with no colormap at all.
+    if (state.borrowed != None) XSetWindowColormap(display, state.window, state.borrowed);
     if (state.palette != None) XFreeColormap(display, state.palette);
 }
 

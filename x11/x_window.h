@@ -19,7 +19,8 @@ struct HackWindowState {
     int depth = 0;
     DrawingFormat format{};
     std::uint32_t width = 0, height = 0;
-    Colormap palette = None; // made for the 3-3-2 palette at 8 bits
+    Colormap palette = None;  // made for the 3-3-2 palette at 8 bits
+    Colormap borrowed = None; // of a window made by someone else that now holds the palette: put back at the end
     // A window of its own closes on the window manager's WM_PROTOCOLS message of WM_DELETE_WINDOW.
     Atom protocols = None, deleteWindow = None;
 };
@@ -28,7 +29,7 @@ struct HackWindowState {
 // asks for its structure, exposure and (own window) close events. Empty, with `error` set, when that fails.
 std::optional<HackWindowState> openHackWindow(Display* display, const HackOptions& options, std::string& error);
 
-// Destroys what openHackWindow made.
+// Destroys what openHackWindow made and gives a window made by someone else its colormap back.
 void closeHackWindow(Display* display, const HackWindowState& state);
 
 // The screen's refresh rate if the server tells it (RandR), else 0.

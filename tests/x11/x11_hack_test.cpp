@@ -233,6 +233,9 @@ TEST_F(Hack, DrawsThePictureOfTheRendererAfterFrameN) {
     ASSERT_TRUE(waitExit(p, 30s));
     ASSERT_EQ(p.status, 0) << slurp(p.err);
     EXPECT_EQ(difference(grab(w), reference(90)), "");
+    XWindowAttributes after{};
+    XGetWindowAttributes(dpy, w, &after);
+    EXPECT_EQ(after.colormap, DefaultColormap(dpy, 0)) << "the window's own colormap not put back";
 }
 
 TEST_F(Hack, CentresThePictureBlackensTheRestAndClips) {
@@ -261,18 +264,24 @@ TEST_F(Hack, EnlargesEachPixelToABlockAndRescalesOnAResize) {
     EXPECT_EQ(difference(grab(grown), centred(reference(300), 1280, 999, 2)), "");
 }
 
-TEST_F(Hack, DrawsWithTheMasksOfAWindowsOwnVisual) {
-    // The 8-bit display also offers an 8-bit TrueColor visual, whose masks put red in the low bits.
+TEST_F(Hack, DrawsWithTheMasksOfAWindowsOwnVisualAndOpaqueInAnArgbOne) {
+    // The 8-bit display also offers an 8-bit TrueColor visual, whose masks put red in the low bits; the 24-bit one
+    // a visual of depth 32, whose top byte a compositor reads as alpha.
+    const int visualDepth = depth == 8 ? 8 : 32;
     XVisualInfo info{};
-    if (depth != 8 || !XMatchVisualInfo(dpy, 0, 8, TrueColor, &info)) GTEST_SKIP() << "no 8-bit TrueColor visual";
+    if ((depth != 8 && depth != 24) || !XMatchVisualInfo(dpy, 0, visualDepth, TrueColor, &info))
+        GTEST_SKIP() << "no TrueColor visual of depth " << visualDepth;
     XSetWindowAttributes a{};
     a.colormap = XCreateColormap(dpy, root, info.visual, AllocNone);
-    const Window w = XCreateWindow(dpy, root, 0, 0, PictureWidth, PictureHeight, 0, 8, InputOutput, info.visual,
-                                   CWColormap | CWBorderPixel, &a);
+    const Window w = XCreateWindow(dpy, root, 0, 0, PictureWidth, PictureHeight, 0, visualDepth, InputOutput,
+                                   info.visual, CWColormap | CWBorderPixel, &a);
     XMapWindow(dpy, w);
     XSync(dpy, False);
     ASSERT_EQ(runFrames(10, {"--window-id", hex(w)}), 0);
-    EXPECT_EQ(difference(grab(w), reference(10, info.visual)), "");
+    Picture expected = reference(10, info.visual);
+    const unsigned long opaque = visualDepth == 32 ? 0xFF000000 : 0;
+    for (unsigned long& pixel : expected.pixels) pixel |= opaque;
+    EXPECT_EQ(difference(grab(w), expected), "");
 }
 
 TEST_F(Hack, PlainImagesEnvironmentWindowAndRoot) {
@@ -331,6 +340,7 @@ TEST_F(Hack, EndsOnASignalWhenItsServerDoesNotAnswer) {
         args.insert(args.end(), {"--display", display, "--root", "--fps"});
         hacks.push_back(&hack(args));
     }
+    Proc& survivor = hack({"--display", display, "--root"}); // until its server dies
     for (Proc* h : hacks) // drawing for a second
         for (const auto end = Clock::now() + 10s; slurp(h->err).empty() && Clock::now() < end;)
             std::this_thread::sleep_for(10ms);
@@ -343,6 +353,10 @@ TEST_F(Hack, EndsOnASignalWhenItsServerDoesNotAnswer) {
     }
     EXPECT_LE(Clock::now() - sent, 1s);
     kill(server.pid, SIGCONT);
+    kill(server.pid, SIGTERM);
+    ASSERT_TRUE(waitExit(survivor, 10s));
+    EXPECT_EQ(survivor.status, 1);
+    EXPECT_EQ(slurp(survivor.err), "orbisk-x11: lost the connection to the X server of display '" + display + "'\n");
 }
 
 TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
@@ -373,6 +387,9 @@ TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(slurp(help.out).find("usage"), std::string::npos) << slurp(help.out);
     EXPECT_EQ(WEXITSTATUS(std::system(ORBISK_X11 " --version >/dev/full 2>/dev/null")), 1) << "its output lost";
+    Proc& unset = hack({}, {"DISPLAY"});
+    ASSERT_TRUE(waitExit(unset, 10s));
+    EXPECT_EQ(slurp(unset.err), "orbisk-x11: no display to open: DISPLAY is not set and no --display was given\n");
 }
 
 TEST_F(Hack, DrawsWithItsStandardStreamsClosed) {
