@@ -4,6 +4,10 @@
 "use strict";
 
 const LargestScale = 10;
+// As orbisk-render and orbisk-x11 take them.
+const LargestFixedClockFps = 1000000, LargestFrameCount = 1e12;
+// Of a bad value, the note quotes no more than this.
+const QuotedLength = 24;
 const PictureWidth = 640, PictureHeight = 480;
 const element = (id) => document.getElementById(id);
 
@@ -14,13 +18,14 @@ function readOptions(query) {
     if (!query.has(name)) return 0;
     const text = query.get(name);
     if (/^[0-9]+$/.test(text) && Number(text) >= low && Number(text) <= high) return Number(text);
-    problems.push(`${name} must be a whole number from ${low} to ${high}, not "${text}"`);
+    const quoted = text.length > QuotedLength ? `${text.slice(0, QuotedLength)}…` : text;
+    problems.push(`${name} must be a whole number from ${low} to ${high}, not "${quoted}"`);
     return 0;
   };
   const options = {
     scale: whole("scale", 1, LargestScale), // 0: the largest that fits
-    fixedFps: whole("fixed-clock", 1, 1000), // 0: the page's clock
-    frames: whole("frames", 1, 1e9), // 0: until the page closes
+    fixedFps: whole("fixed-clock", 1, LargestFixedClockFps), // 0: the page's clock
+    frames: whole("frames", 1, LargestFrameCount), // 0: until the page closes
     showRate: query.has("fps"),
   };
   return { options, problems };
@@ -38,11 +43,18 @@ function place(canvas, requestedScale) {
   canvas.style.top = `${Math.floor((height - PictureHeight * scale) / 2) / ratio}px`;
 }
 
+// The module, or an error that says in plain words why there is none.
 async function loadModule() {
-  const bytes = await (await fetch("orbisk.wasm")).arrayBuffer();
+  const response = await fetch("orbisk.wasm").catch(() => null);
+  if (!response?.ok) {
+    throw new Error(`its module orbisk.wasm could not be loaded${response ? ` (HTTP ${response.status})` : ""}`);
+  }
+  const bytes = await response.arrayBuffer();
   // The module imports the system interface of its C library but never calls it while running.
   const unused = new Proxy({}, { get: () => () => 52 /* ENOSYS */ });
-  const { instance } = await WebAssembly.instantiate(bytes, { wasi_snapshot_preview1: unused });
+  const { instance } = await WebAssembly.instantiate(bytes, { wasi_snapshot_preview1: unused }).catch(() => {
+    throw new Error("its module orbisk.wasm is damaged");
+  });
   instance.exports._initialize();
   return instance.exports;
 }
@@ -97,6 +109,6 @@ async function main() {
 }
 
 main().catch((error) => {
-  element("note").textContent = `Orbisk cannot run here: ${error}`;
+  element("note").textContent = `Orbisk cannot run here: ${error.message}`;
   element("note").hidden = false;
 });

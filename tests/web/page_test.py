@@ -3,6 +3,7 @@ renderer's, the picture block for block, and bad query values.
 
     page_test.py PAGE_DIR ORBISK_RENDER"""
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -12,6 +13,7 @@ from browser import Browser
 
 PAGE, RENDER = sys.argv.pop(1), sys.argv.pop(1)
 SERVE = os.path.join(os.path.dirname(__file__), "../../scripts/serve-web")
+NOTE = 'document.getElementById("note").hidden ? "" : document.getElementById("note").textContent'
 
 
 def renderer_statehash(frames):
@@ -57,12 +59,36 @@ class Page(unittest.TestCase):
         self.assertEqual(differing, "0")
 
     def test_bad_values_give_the_defaults_and_a_note(self):
-        tab = self.browser.open(f"{self.url}?scale=0&fixed-clock=sixty&frames=-1", 800, 600)
+        tab = self.browser.open(f"{self.url}?scale=0&fixed-clock=sixty&frames=-1{'1' * 40000}", 800, 600)
         self.assertTrue(tab.wait_for('Number(document.getElementById("frames").textContent) >= 5', 60),
                         "the page draws nothing")
-        note = tab.evaluate('document.getElementById("note").hidden ? "" : document.getElementById("note").textContent')
+        note = tab.evaluate(NOTE)
         for name in ("scale", "fixed-clock", "frames"):
             self.assertIn(name, note)
+        self.assertLess(len(note), 300, "the note quotes a long value whole")
+
+    def test_a_missing_or_damaged_part_says_so(self):
+        damages = {"no-module": ("orbisk.wasm", None, "orbisk.wasm could not be loaded (HTTP 404)"),
+                   "bad-module": ("orbisk.wasm", b"\0asm garbage", "orbisk.wasm is damaged"),
+                   "no-script": ("orbisk.js", None, "orbisk.js could not be loaded or is damaged"),
+                   "bad-script": ("orbisk.js", b"function main( {", "orbisk.js could not be loaded or is damaged")}
+        with tempfile.TemporaryDirectory() as root:
+            for name, (part, content, _) in damages.items():
+                shutil.copytree(PAGE, f"{root}/{name}")
+                os.remove(f"{root}/{name}/{part}")
+                if content:
+                    with open(f"{root}/{name}/{part}", "wb") as file:
+                        file.write(content)
+            server = subprocess.Popen([SERVE, "0", root], stdout=subprocess.PIPE, text=True)
+            try:
+                url = server.stdout.readline().strip()
+                for name, (_, _, says) in damages.items():
+                    tab = self.browser.open(f"{url}{name}/", 800, 600)
+                    self.assertIn(says, tab.wait_for(NOTE, 30), name)
+            finally:
+                server.terminate()
+                server.wait()
+                server.stdout.close()
 
 
 if __name__ == "__main__":
