@@ -36,8 +36,9 @@ const char HackUsage[] =
     "                    still shown at the refresh rate)\n"
     "  --frames N        stop after frame N is on the screen\n"
     "  --version         print the version\n"
-    "Options may also be written with one dash. Ends with exit code 0 on SIGTERM or SIGINT and when its window is\n"
-    "destroyed or closed; 1 when the display, the window or the arguments are unusable.\n";
+    "Options may also be written with one dash. Ends with exit code 0 on SIGTERM, SIGINT or SIGHUP and when its\n"
+    "window is destroyed or closed; 1 when the display, the window or the arguments are unusable or the connection\n"
+    "to the X server is lost.\n";
 
 const char HackVersion[] = "orbisk-x11 " ORBISK_VERSION "\n";
 
