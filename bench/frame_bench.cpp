@@ -7,15 +7,13 @@
 
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "display/frame_drawing.h"
-#include "display/pixels.h"
 #include "headless/headless.h"
-#include "sim/field.h"
-#include "sim/frame.h"
-#include "sim/schedule.h"
+#include "sim/simulation.h"
 
 namespace orbisk {
 namespace {
@@ -23,86 +21,86 @@ namespace {
 constexpr int WarmUpFrames = 600;
 constexpr auto Idle = std::chrono::milliseconds(15);
 
-// A 32-bit picture and a simulation that has run its first ten seconds; the clock stays at their end.
-std::vector<std::uint8_t> picture;
-std::uint32_t tick;
-
+// A simulation that has run its first ten seconds, drawn into a 32-bit picture kept from frame to frame; the clock
+// stays at their end.
 struct SteadyState {
+    HeadlessRun run{PictureFormat::Xrgb8888, 60, 1000000000};
+    FrameDrawing drawing;
+    std::vector<std::uint8_t> picture = std::vector<std::uint8_t>(std::size_t{640} * 4 * 480, 0);
+    std::uint32_t tick = WarmUpFrames * 1000 / 60;
+
     SteadyState() {
-        resetSimulation();
-        HeadlessRun run(PictureFormat::Xrgb8888, 60, 1000000000);
         for (int k = 0; k < WarmUpFrames; ++k) run.renderFrame();
-        tick = WarmUpFrames * 1000 / 60;
-        picture.assign(std::size_t{640} * 4 * 480, 0);
-        drawNextFrame(picture.data(), 640 * 4, tick);
+        PixelFormat format;
+        format.adopt(32, 0xFF0000, 0x00FF00, 0x0000FF);
+        drawing = FrameDrawing(format);
+        frame();
+    }
+
+    void frame() { drawing.drawNextFrame(run.simulation(), picture.data(), 640 * 4, tick); }
+
+    void floorPass() {
+        FlowField& field = run.simulation().field;
+        std::uint8_t* grid = field.cellGrid();
+        std::uint32_t nothing = 0; // zero, but the compiler cannot know: the writes stay
+        benchmark::DoNotOptimize(nothing);
+        for (std::int32_t i = field.particleCount - 1; i >= 0; --i) {
+            Particle& p = field.particles[static_cast<std::size_t>(i)];
+            std::uint8_t* cell = grid + cells::at(p.x, p.y);
+            std::uint32_t left, own, right;
+            std::memcpy(&left, cell - cells::ColumnStride - 1, 4);
+            std::memcpy(&own, cell - 1, 4);
+            std::memcpy(&right, cell + cells::ColumnStride - 1, 4);
+            const std::uint32_t sum = left + own + right;
+            *cell = static_cast<std::uint8_t>(*cell | (sum & nothing)); // written, and as it was
+            p.red = static_cast<std::uint8_t>(p.red | (sum & nothing));
+            const std::uint32_t pixel = sum | std::uint32_t{p.red} << 16;
+            std::uint8_t* at = picture.data() + p.y * 640 * 4 + p.x * 4;
+            std::memcpy(at, &nothing, 4);
+            std::memcpy(at, &pixel, 4);
+        }
     }
 };
 
-void frame() { drawNextFrame(picture.data(), 640 * 4, tick); }
-
-void floorPass() {
-    std::uint8_t* grid = const_cast<std::uint8_t*>(flowField.cellGrid());
-    std::uint32_t nothing = 0; // zero, but the compiler cannot know: the writes stay
-    benchmark::DoNotOptimize(nothing);
-    for (std::int32_t i = flowField.particleCount - 1; i >= 0; --i) {
-        Particle& p = particleRecords[static_cast<std::size_t>(i)];
-        std::uint8_t* cell = grid + cells::at(p.x, p.y);
-        std::uint32_t left, own, right;
-        std::memcpy(&left, cell - cells::ColumnStride - 1, 4);
-        std::memcpy(&own, cell - 1, 4);
-        std::memcpy(&right, cell + cells::ColumnStride - 1, 4);
-        const std::uint32_t sum = left + own + right;
-        *cell = static_cast<std::uint8_t>(*cell | (sum & nothing)); // written, and as it was
-        p.red = static_cast<std::uint8_t>(p.red | (sum & nothing));
-        const std::uint32_t pixel = sum | std::uint32_t{p.red} << 16;
-        std::uint8_t* at = picture.data() + p.y * 640 * 4 + p.x * 4;
-        std::memcpy(at, &nothing, 4);
-        std::memcpy(at, &pixel, 4);
-    }
-}
+using Pass = void (SteadyState::*)();
 
 void perParticle(benchmark::State& state) {
-    state.counters["ns_per_particle"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * flowField.particleCount,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_particle"] = benchmark::Counter(static_cast<double>(state.iterations()) * ParticleCapacity,
+                                                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-template <void (*Pass)()>
+template <Pass pass>
 void warm(benchmark::State& state) {
-    SteadyState steady;
+    auto steady = std::make_unique<SteadyState>();
     for (auto _ : state) {
-        Pass();
+        (*steady.*pass)();
         benchmark::ClobberMemory();
     }
     perParticle(state);
 }
 
-template <void (*Pass)()>
+template <Pass pass>
 void cold(benchmark::State& state) {
-    SteadyState steady;
+    auto steady = std::make_unique<SteadyState>();
     for (auto _ : state) {
         state.PauseTiming();
         std::this_thread::sleep_for(Idle);
         state.ResumeTiming();
-        Pass();
+        (*steady.*pass)();
         benchmark::ClobberMemory();
     }
     perParticle(state);
 }
 
 void Seeding(benchmark::State& state) {
-    for (auto _ : state) {
-        state.PauseTiming();
-        resetSimulation();
-        state.ResumeTiming();
-        startSimulation(0);
-    }
+    auto simulation = std::make_unique<Simulation>();
+    for (auto _ : state) startSimulation(*simulation, 0);
 }
 
-BENCHMARK(warm<frame>)->Name("SteadyFrame")->Unit(benchmark::kMicrosecond);
-BENCHMARK(warm<floorPass>)->Name("FloorPass")->Unit(benchmark::kMicrosecond);
-BENCHMARK(cold<frame>)->Name("ColdFrame")->Unit(benchmark::kMicrosecond)->Iterations(100);
-BENCHMARK(cold<floorPass>)->Name("ColdFloor")->Unit(benchmark::kMicrosecond)->Iterations(100);
+BENCHMARK(warm<&SteadyState::frame>)->Name("SteadyFrame")->Unit(benchmark::kMicrosecond);
+BENCHMARK(warm<&SteadyState::floorPass>)->Name("FloorPass")->Unit(benchmark::kMicrosecond);
+BENCHMARK(cold<&SteadyState::frame>)->Name("ColdFrame")->Unit(benchmark::kMicrosecond)->Iterations(100);
+BENCHMARK(cold<&SteadyState::floorPass>)->Name("ColdFloor")->Unit(benchmark::kMicrosecond)->Iterations(100);
 BENCHMARK(Seeding)->Unit(benchmark::kMicrosecond);
 
 } // namespace

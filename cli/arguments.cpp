@@ -2,7 +2,10 @@
 
 #include <cerrno>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
+
+#include "cli/standard_streams.h"
 
 namespace orbisk {
 
@@ -17,6 +20,16 @@ std::optional<long long> parseNumber(const std::string& text, long long low, lon
     const long long value = std::strtoll(text.c_str(), nullptr, base);
     if (errno != 0 || value < low || value > high) return std::nullopt;
     return value;
+}
+
+std::optional<int> answerHelpOrError(const char* program, const char* usage, bool help, const std::string& error,
+                                     int badArguments) {
+    if (help) {
+        std::fputs(usage, stdout);
+        return closeStandardOutput(program, 0);
+    }
+    std::fprintf(stderr, "%s: %s (--help for usage)\n", program, error.c_str());
+    return badArguments;
 }
 
 std::string numberOutOfRange(const std::string& name, long long low, long long high, const std::string& text) {

@@ -16,6 +16,19 @@ struct ParsedCommand {
     static ParsedCommand failure(std::string message) { return {std::nullopt, false, std::move(message)}; }
 };
 
+// Answers a command that asks for help, or is bad, as the programs do: the usage on standard output (exit code 0, or
+// 1 when it could not be written), or "PROGRAM: ERROR (--help for usage)" on standard error (exit code
+// `badArguments`). Nothing for a command that can run.
+std::optional<int> answerHelpOrError(const char* program, const char* usage, bool help, const std::string& error,
+                                     int badArguments);
+
+template <typename Options>
+std::optional<int> answerHelpOrError(const ParsedCommand<Options>& command, const char* program, const char* usage,
+                                     int badArguments) {
+    if (command.options) return std::nullopt;
+    return answerHelpOrError(program, usage, command.help, command.error, badArguments);
+}
+
 // The whole text as a number within [low, high]: digits of the base (10 or 16, without a prefix, leading zeros
 // allowed), after a minus sign for a negative decimal; no plus sign, no blank, nothing after the digits.
 std::optional<long long> parseNumber(const std::string& text, long long low, long long high, int base = 10);

@@ -9,39 +9,34 @@
 namespace orbisk {
 
 struct PixelFormat {
-    std::uint32_t bytesPerPixel; // 1, 2, 3 or 4
-    std::uint32_t redMask;
-    std::uint32_t greenMask;
-    std::uint32_t blueMask;
-    std::int32_t redShift; // places bit 7 of the channel on the mask's highest bit
-    std::int32_t greenShift;
-    std::int32_t blueShift;
-    std::uint32_t alphaMask; // set in every pixel: an opaque alpha channel (a web page's canvas); 0 for screens
+    std::uint32_t bytesPerPixel = 0; // 1, 2, 3 or 4
+    std::uint32_t redMask = 0;
+    std::uint32_t greenMask = 0;
+    std::uint32_t blueMask = 0;
+    std::int32_t redShift = 0; // places bit 7 of the channel on the mask's highest bit
+    std::int32_t greenShift = 0;
+    std::int32_t blueShift = 0;
+    std::uint32_t alphaMask = 0; // set in every pixel: an opaque alpha channel (a web page's canvas); 0 for screens
+
+    // What the display set-up records once it knows the screen: the bytes per pixel, the masks and their shifts
+    // (an empty mask leaves its shift as it was).
+    void adopt(std::uint32_t bitCount, std::uint32_t red, std::uint32_t green, std::uint32_t blue,
+               std::uint32_t alpha = 0);
 
     bool operator==(const PixelFormat&) const = default;
 };
 
+// The locked picture that a frame draws into.
 struct FrameTarget {
     std::uint8_t* surface; // valid only while the picture is locked
     std::int32_t pitch;    // bytes from one row to the next; may exceed the row
     std::uint32_t clearColour;
     std::uint32_t width;  // exclusive limits of a plot
     std::uint32_t height;
-    // The picture still shows the last frame as the step drew it, not cleared: the step then draws only what
-    // changes (see drawNextFrame).
-    bool holdsLastFrame;
 };
-
-extern PixelFormat pixelFormat;
-extern FrameTarget frameTarget;
 
 // The shift that puts bit 7 of an 8-bit channel on the mask's highest set bit; none for an empty mask.
 std::optional<std::int32_t> shiftForMask(std::uint32_t mask);
-
-// What the display set-up records once it knows the screen: the plot limits, the bytes per pixel and the masks,
-// and their shifts (an empty mask leaves its shift as it was).
-void adoptPixelFormat(std::uint32_t bitCount, std::uint32_t redMask, std::uint32_t greenMask, std::uint32_t blueMask,
-                      std::uint32_t alphaMask = 0);
 
 inline std::uint32_t packChannel(std::uint8_t value, std::int32_t shift, std::uint32_t mask) {
     const std::uint32_t v = value;
@@ -50,8 +45,7 @@ inline std::uint32_t packChannel(std::uint8_t value, std::int32_t shift, std::ui
     return v & mask;
 }
 
-inline std::uint32_t packColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    const PixelFormat& f = pixelFormat;
+inline std::uint32_t packColour(const PixelFormat& f, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     return packChannel(red, f.redShift, f.redMask) | packChannel(green, f.greenShift, f.greenMask) |
            packChannel(blue, f.blueShift, f.blueMask) | f.alphaMask;
 }
@@ -70,23 +64,23 @@ inline void storePixel(std::uint8_t* at, std::uint32_t value, std::uint32_t byte
 }
 
 // Draws one point into the locked picture; points outside it (negative ones too) are left out.
-inline void plotPoint(std::int32_t x, std::int32_t y, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    const FrameTarget& t = frameTarget;
+inline void plotPoint(const PixelFormat& format, const FrameTarget& t, std::int32_t x, std::int32_t y,
+                      std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     if (static_cast<std::uint32_t>(x) >= t.width || static_cast<std::uint32_t>(y) >= t.height) return;
-    const std::uint32_t bytesPerPixel = pixelFormat.bytesPerPixel;
-    storePixel(t.surface + y * t.pitch + x * static_cast<std::int32_t>(bytesPerPixel), packColour(red, green, blue),
-               bytesPerPixel);
+    const std::uint32_t bytesPerPixel = format.bytesPerPixel;
+    storePixel(t.surface + y * t.pitch + x * static_cast<std::int32_t>(bytesPerPixel),
+               packColour(format, red, green, blue), bytesPerPixel);
 }
 
 // Fills the locked picture (the frame target's limits) with the clear colour.
-void clearPicture();
+void clearPicture(const PixelFormat& format, const FrameTarget& target);
 
-// plotPoint for a whole frame of plots: the format and the target are read once, and each channel is packed by
-// a table made with packChannel. A store into the picture then does not make the next plot read the global
-// records again, and a plot costs three look-ups instead of three shifts and masks each.
+// plotPoint for a whole frame of plots: the format and the target are copied once, and each channel is packed by
+// a table made with packChannel. A store into the picture then does not make the next plot read the records
+// again, and a plot costs three look-ups instead of three shifts and masks each.
 class FramePlotter {
 public:
-    FramePlotter();
+    FramePlotter(const PixelFormat& format, const FrameTarget& target);
 
     void plot(std::int32_t x, std::int32_t y, std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
         if (static_cast<std::uint32_t>(x) >= width_ || static_cast<std::uint32_t>(y) >= height_) return;

@@ -3,14 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <memory>
 
-#include "display/frame_drawing.h"
 #include "display/palette.h"
-#include "display/pixels.h"
-#include "sim/frame.h"
-#include "sim/random.h"
-#include "sim/schedule.h"
 #include "sim/tables.h"
 
 namespace orbisk {
@@ -33,9 +27,6 @@ constexpr FormatMasks masksOf(PictureFormat format) {
 
 // Rows are padded, as a locked video surface may be, so that a plot that ignored the pitch would show.
 constexpr std::int32_t RowPadding = 64;
-
-std::time_t calendarSecond;
-std::time_t headlessCalendar() { return calendarSecond; }
 
 // A channel field of any width, widened to 8 bits by repeating its bits from the top down.
 std::uint8_t expandChannel(std::uint32_t pixel, std::uint32_t mask) {
@@ -68,69 +59,72 @@ std::optional<PictureFormat> pictureFormatFromBits(long bits) {
     }
 }
 
-FixedClock::FixedClock(std::uint32_t fps, std::int64_t epoch) : fps_(fps), epoch_(epoch) {
-    calendarSecond = static_cast<std::time_t>(epoch);
-    setCalendarClock(headlessCalendar);
-}
+FixedClock::FixedClock(std::uint32_t fps, std::int64_t epoch)
+    : fps_(fps), epoch_(epoch), second_(static_cast<std::time_t>(epoch)) {}
 
 std::uint32_t FixedClock::nextFrame() {
     ++frame_;
     const std::uint64_t tick = frame_ * 1000 / fps_;
-    calendarSecond = static_cast<std::time_t>(epoch_ + static_cast<std::int64_t>(tick / 1000));
+    second_ = static_cast<std::time_t>(epoch_ + static_cast<std::int64_t>(tick / 1000));
     return static_cast<std::uint32_t>(tick);
 }
 
-void resetSimulation() {
-    srand(1);
-    std::destroy_at(&flowField);
-    std::construct_at(&flowField);
+namespace {
+
+PixelFormat formatOf(PictureFormat picture) {
+    const FormatMasks masks = masksOf(picture);
+    PixelFormat format;
+    format.adopt(masks.bitCount, masks.red, masks.green, masks.blue);
+    return format;
 }
+
+} // namespace
 
 HeadlessRun::HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t epoch)
-    : format_(format), clock_(fps, epoch) {
-    const FormatMasks masks = masksOf(format);
-    adoptPixelFormat(masks.bitCount, masks.red, masks.green, masks.blue);
-    pitch_ = static_cast<std::int32_t>(FieldWidth * pixelFormat.bytesPerPixel) + RowPadding;
+    : format_(format), clock_(fps, epoch), simulation_(std::make_unique<Simulation>()), drawing_(formatOf(format)) {
+    pitch_ = static_cast<std::int32_t>(FieldWidth * drawing_.format().bytesPerPixel) + RowPadding;
     surface_.assign(static_cast<std::size_t>(pitch_) * FieldHeight, 0);
-    startSimulation(0);
+    simulation_->calendar = clock_.calendar();
+    startSimulation(*simulation_, 0);
 }
 
-void HeadlessRun::renderFrame() { drawNextFrame(surface_.data(), pitch_, clock_.nextFrame()); }
+void HeadlessRun::renderFrame() { drawing_.drawNextFrame(*simulation_, surface_.data(), pitch_, clock_.nextFrame()); }
 
 std::int32_t HeadlessRun::renderFrameCountingMoves() {
-    std::vector<std::array<std::int16_t, 2>> before(static_cast<std::size_t>(flowField.particleCount));
-    for (std::size_t i = 0; i < before.size(); ++i) before[i] = {particleRecords[i].x, particleRecords[i].y};
+    const FlowField& field = simulation_->field;
+    std::vector<std::array<std::int16_t, 2>> before(static_cast<std::size_t>(field.particleCount));
+    for (std::size_t i = 0; i < before.size(); ++i) before[i] = {field.particles[i].x, field.particles[i].y};
     renderFrame();
     std::int32_t moved = 0;
     for (std::size_t i = 0; i < before.size(); ++i)
-        if (before[i] != std::array<std::int16_t, 2>{particleRecords[i].x, particleRecords[i].y}) ++moved;
+        if (before[i] != std::array<std::int16_t, 2>{field.particles[i].x, field.particles[i].y}) ++moved;
     return moved;
 }
 
 std::vector<std::uint8_t> HeadlessRun::screenRgb() const {
+    const PixelFormat& f = drawing_.format();
     std::vector<std::uint8_t> rgb;
     rgb.reserve(std::size_t{FieldWidth} * FieldHeight * 3);
     for (std::uint32_t y = 0; y < FieldHeight; ++y)
         for (std::uint32_t x = 0; x < FieldWidth; ++x) {
             const std::uint8_t* at = surface_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch_) +
-                                     x * pixelFormat.bytesPerPixel;
-            const std::uint32_t pixel = loadPixel(at, pixelFormat.bytesPerPixel);
+                                     x * f.bytesPerPixel;
+            const std::uint32_t pixel = loadPixel(at, f.bytesPerPixel);
             Colour c{};
             if (format_ == PictureFormat::Palette8)
                 c = paletteColour(static_cast<std::uint8_t>(pixel));
             else
-                c = {expandChannel(pixel, pixelFormat.redMask), expandChannel(pixel, pixelFormat.greenMask),
-                     expandChannel(pixel, pixelFormat.blueMask)};
+                c = {expandChannel(pixel, f.redMask), expandChannel(pixel, f.greenMask), expandChannel(pixel, f.blueMask)};
             rgb.insert(rgb.end(), {c.red, c.green, c.blue});
         }
     return rgb;
 }
 
-std::uint64_t stateHash() {
+std::uint64_t stateHash(const FlowField& field) {
     std::uint64_t hash = 0xcbf29ce484222325ull;
     const auto mix = [&hash](std::uint8_t byte) { hash = (hash ^ byte) * 0x100000001b3ull; };
-    for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
-        const Particle& p = particleRecords[static_cast<std::size_t>(i)];
+    for (std::int32_t i = 0; i < field.particleCount; ++i) {
+        const Particle& p = field.particles[static_cast<std::size_t>(i)];
         const auto x = static_cast<std::uint16_t>(p.x);
         const auto y = static_cast<std::uint16_t>(p.y);
         for (std::uint8_t byte : {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x >> 8),
@@ -141,14 +135,14 @@ std::uint64_t stateHash() {
     return hash;
 }
 
-RunStats currentStats() {
-    const CellCounts counts = flowField.cellCounts();
+RunStats runStats(const FlowField& field) {
+    const CellCounts counts = field.cellCounts();
     std::int64_t sum = 0;
     for (std::uint16_t c : counts) sum += c;
-    return {.cursor = flowField.ring.cursor,
+    return {.cursor = field.ring.cursor,
             .countSum = sum,
             .maxCount = *std::max_element(counts.begin(), counts.end()),
-            .stateHash = stateHash()};
+            .stateHash = stateHash(field)};
 }
 
 } // namespace orbisk

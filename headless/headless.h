@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <vector>
 
-#include "sim/field.h"
+#include "display/frame_drawing.h"
+#include "sim/simulation.h"
 
 namespace orbisk {
 
@@ -16,16 +18,11 @@ enum class PictureFormat { Palette8 = 8, Rgb555 = 15, Rgb565 = 16, Rgb888 = 24, 
 
 std::optional<PictureFormat> pictureFormatFromBits(long bits);
 
-// Puts the simulation back to its state at program start (the generator at its initial state, a newly
-// constructed field), so that one process can make several runs.
-void resetSimulation();
-
 // The calendar second at which the renderer's runs start unless told otherwise.
 inline constexpr std::int64_t DefaultEpoch = 1000000000;
 
 // The renderer's clock, which makes runs reproducible: frame k is drawn at tick floor(k × 1000 / fps) milliseconds,
-// and a pattern change at that frame reads the calendar second epoch + tick / 1000. There is one calendar: the
-// clock made last owns it.
+// and a pattern change at that frame reads the calendar second epoch + tick / 1000.
 class FixedClock {
 public:
     FixedClock(std::uint32_t fps, std::int64_t epoch);
@@ -33,23 +30,31 @@ public:
     // Moves on to the next frame, sets the calendar to it and returns its tick.
     std::uint32_t nextFrame();
     std::uint64_t frame() const { return frame_; }
+    // The calendar second of the frame, for the simulation that runs on this clock (Simulation::calendar).
+    const std::time_t* calendar() const { return &second_; }
 
 private:
     std::uint32_t fps_;
     std::int64_t epoch_;
     std::uint64_t frame_ = 0;
+    std::time_t second_;
 };
 
-// One run of the saver on a freshly started process (or after resetSimulation), on a FixedClock.
+// One run of the saver, from its start, on a FixedClock, into a picture of its own.
 class HeadlessRun {
 public:
     HeadlessRun(PictureFormat format, std::uint32_t fps, std::int64_t epoch);
+    HeadlessRun(const HeadlessRun&) = delete; // the simulation reads the clock's calendar where it is
+    HeadlessRun& operator=(const HeadlessRun&) = delete;
 
     void renderFrame();
     // renderFrame, also counting the particles that moved in it (two more walks over all of them).
     std::int32_t renderFrameCountingMoves();
 
     std::uint64_t framesRendered() const { return clock_.frame(); }
+    const Simulation& simulation() const { return *simulation_; }
+    Simulation& simulation() { return *simulation_; }
+    const PixelFormat& pixelFormat() const { return drawing_.format(); }
     const std::vector<std::uint8_t>& surface() const { return surface_; }
     std::int32_t pitch() const { return pitch_; }
     // The picture as a screen would show it: 640 × 480 RGB triples, row by row.
@@ -58,6 +63,8 @@ public:
 private:
     PictureFormat format_;
     FixedClock clock_;
+    std::unique_ptr<Simulation> simulation_;
+    FrameDrawing drawing_;
     std::int32_t pitch_;
     std::vector<std::uint8_t> surface_;
 };
@@ -69,9 +76,9 @@ struct RunStats {
     std::uint64_t stateHash;
 };
 
-RunStats currentStats();
+RunStats runStats(const FlowField& field);
 
 // FNV-1a, 64 bits, over every slot in use: x and y as little-endian 16-bit values, then red, green and blue.
-std::uint64_t stateHash();
+std::uint64_t stateHash(const FlowField& field);
 
 } // namespace orbisk

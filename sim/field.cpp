@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "sim/random.h"
-#include "sim/schedule.h"
 #include "sim/tables.h"
 
 namespace orbisk {
@@ -18,15 +16,13 @@ bool onEdge(std::int32_t x, std::int32_t y) { return x == 0 || x == 639 || y == 
 
 } // namespace
 
-FlowField flowField;
-std::array<Particle, ParticleCapacity> particleRecords;
-FrameClock frameClock;
-
-FlowField::FlowField() : particleCount(0), ring{}, grid_{}, counts_{}, crowdedCells_(0), stacked_(false) {
+FlowField::FlowField(RandomGenerator& generator)
+    : particleCount(0), particles{}, ring{}, grid_{}, counts_{}, crowdedCells_(0), stacked_(false), outcomes_{},
+      outcomesRing_{} {
     for (std::int32_t x = 0; x < 640; ++x)
         for (std::int32_t y = 0; y < 480; ++y)
             if (onEdge(x, y)) grid_[cells::at(x, y)] = cells::Edge;
-    for (std::uint8_t& byte : ring.bytes) byte = static_cast<std::uint8_t>(rand());
+    for (std::uint8_t& byte : ring.bytes) byte = static_cast<std::uint8_t>(generator.rand());
     ring.cursor = 0;
 }
 
@@ -97,37 +93,25 @@ DirectionMap FlowField::directionMap() const {
     return map;
 }
 
-std::int32_t elapsedTenths() {
-    return static_cast<std::int32_t>(static_cast<double>(frameClock.elapsedSeconds) * 10.0);
-}
-
-namespace {
-std::uint64_t seedings = 0;
-} // namespace
-
-std::uint64_t seedingCount() { return seedings; }
-
-void seedField() {
-    ++seedings;
-    flowField.clearCounts();
-    flowField.ring.cursor = 0;
-    flowField.particleCount = 0;
-    Particle* record = particleRecords.data();
+void FlowField::seed() {
+    clearCounts();
+    ring.cursor = 0;
+    particleCount = 0;
+    Particle* record = particles.data();
     for (int col = 0; col < BlockColumns; ++col)
         for (int row = 0; row < BlockRows; ++row)
             for (int k = 0; k < StackHeight; ++k, ++record) {
                 Particle& p = *record;
-                p.slot = flowField.particleCount;
+                p.slot = particleCount;
                 p.x = static_cast<std::int16_t>(BlockSize * col + BlockSize / 2);
                 p.y = static_cast<std::int16_t>(BlockSize * row + BlockSize / 2);
                 p.red = static_cast<std::uint8_t>(20 * row);
                 p.green = static_cast<std::uint8_t>(15 * col);
                 p.blue = static_cast<std::uint8_t>(255 - 15 * col);
                 p.threshold = 0;
-                flowField.setCellCount(p.x, p.y, static_cast<std::uint16_t>(flowField.cellCount(p.x, p.y) + 1));
-                ++flowField.particleCount;
+                setCellCount(p.x, p.y, static_cast<std::uint16_t>(cellCount(p.x, p.y) + 1));
+                ++particleCount;
             }
-    startSchedule();
 }
 
 } // namespace orbisk

@@ -1,9 +1,11 @@
-// The shared state of the simulation: 38,400 particles on a 640 × 480 torus of cells, the count of particles on
-// each cell, the flow direction of each cell and a ring of 256 random bytes. All of it is static.
+// The field of the simulation: 38,400 particles on a 640 × 480 torus of cells, the count of particles on each cell,
+// the flow direction of each cell and a ring of 256 random bytes.
 #pragma once
 
 #include <array>
 #include <cstdint>
+
+#include "sim/random.h"
 
 namespace orbisk {
 
@@ -54,16 +56,30 @@ inline constexpr std::int32_t GridSize = (640 + 2) * ColumnStride;
 constexpr std::int32_t at(std::int32_t x, std::int32_t y) { return Origin + x * ColumnStride + y; }
 } // namespace cells
 
+// What the ring makes of each situation of a particle (step_tables.h) at each cursor: the move tried (8: none) in
+// the low four bits, and how many bytes were drawn in the high four.
+using OutcomeTable = std::array<std::array<std::uint8_t, 256>, 18>;
+
 class FlowField {
 public:
     // Fills the ring from the generator, so the ring is the same on every run.
-    FlowField();
+    explicit FlowField(RandomGenerator& generator);
 
-    // One frame: every particle, from the last slot down to slot 0, steps in place and is plotted.
-    void stepParticles();
+    // Stacks 200 particles on each of the 192 block centres. Whatever ran before, the field is left as a first
+    // seeding leaves it: the ring's cursor goes back to 0 (its bytes never change).
+    void seed();
+
+    // One frame: every particle, from the last slot down to slot 0, steps in place, and `draw` is told where it now
+    // stands (step.h says how).
+    template <typename Draw>
+    void stepParticles(const Draw& draw);
+
+    // Whether a cell may hold more than one particle: the seeding's stacks remain.
+    bool stacked() const { return stacked_; }
 
     // The particles in use are records 0 to particleCount - 1; slot i holds record i.
     std::int32_t particleCount;
+    alignas(64) std::array<Particle, ParticleCapacity> particles;
     RandomRing ring;
 
     // The count of particles on cell (x, y), and setting it (the seeding, and tests that build a field by hand).
@@ -83,16 +99,16 @@ public:
     DirectionMap directionMap() const;
 
     // The cell bytes themselves (cells::at), for a pass that reads them as the step does.
-    const std::uint8_t* cellGrid() const { return grid_.data(); }
+    std::uint8_t* cellGrid() { return grid_.data(); }
 
 private:
-    // The step's decisions as tables; the ring's part is made from the ring's own bytes.
-    static void prepareOutcomes(const RandomRing& ring);
-    void stepStacked(const class FramePlotter& plotter);
-    template <typename Plot>
-    void stepSparse(const Plot& plot);
-    template <template <std::uint32_t> class Draw>
-    void stepSparseInto(const class FramePlotter& plotter);
+    // The step's decisions as tables; the ring's part is made from the ring's own bytes, anew when a test has
+    // written bytes of its own.
+    void prepareOutcomes();
+    template <typename Draw>
+    void stepStacked(const Draw& draw);
+    template <typename Draw>
+    void stepSparse(const Draw& draw);
     // Steps a particle on an edge cell; returns the ring cursor after it.
     std::uint8_t stepOnEdge(Particle& p, std::uint8_t cursor);
 
@@ -101,27 +117,9 @@ private:
     std::array<std::uint8_t, CellCount> counts_;
     std::int32_t crowdedCells_;
     bool stacked_;
+    OutcomeTable outcomes_;
+    std::array<std::uint8_t, 256> outcomesRing_; // the ring bytes that outcomes_ was made from
+    bool outcomesMade_ = false;
 };
-
-extern FlowField flowField;
-extern std::array<Particle, ParticleCapacity> particleRecords;
-
-struct FrameClock {
-    std::uint32_t tickBase;  // millisecond tick count when the display was set up
-    float elapsedSeconds;    // seconds since then, advanced once per frame
-};
-
-extern FrameClock frameClock;
-
-// Whole tenths of a second since the display was set up.
-std::int32_t elapsedTenths();
-
-// How many seedings this process has made: a picture drawn before the last one shows another field.
-std::uint64_t seedingCount();
-
-// Stacks 200 particles on each of the 192 block centres and starts the schedule. Whatever ran before, the field
-// is left as the first seeding of a new process leaves it: the ring's cursor goes back to 0 (its bytes never
-// change), and the generator is left alone, since each pattern change reseeds it before drawing.
-void seedField();
 
 } // namespace orbisk

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 
 namespace orbisk {
+
+class FlowField;
+struct Simulation;
 
 struct PatternSchedule {
     std::int32_t nextChangeTenths;
@@ -16,20 +18,13 @@ struct PatternSchedule {
     std::uint8_t lastStage; // highest stage of the current pattern; 0 after the start
 };
 
-extern PatternSchedule patternSchedule;
-
-// The calendar time that reseeds the generator at each pattern change; time(nullptr) unless replaced, which a
-// reproducible run does.
-using CalendarClock = std::time_t (*)();
-void setCalendarClock(CalendarClock clock);
-
-void startSchedule();
-void advanceSchedule();
+void startSchedule(Simulation& simulation);
+void advanceSchedule(Simulation& simulation);
 
 // Moves the due times back by `tenths`, as the frame clock's origin moves forward by as much.
-void rebaseSchedule(std::int32_t tenths);
+void rebaseSchedule(PatternSchedule& schedule, std::int32_t tenths);
 
 // Writes the grid's code into every cell of each block whose stage in the pattern equals `stage`.
-void stampStage(std::int32_t gridIndex, std::int32_t patternIndex, std::uint8_t stage);
+void stampStage(FlowField& field, std::int32_t gridIndex, std::int32_t patternIndex, std::uint8_t stage);
 
 } // namespace orbisk

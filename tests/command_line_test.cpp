@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "shell/command_line.h"
+#include "cli/saver_command_line.h"
 
 namespace orbisk {
 namespace {

@@ -1,4 +1,4 @@
-// Where the picture and the error texts go in client areas of any size.
+// Where the picture goes in client areas of any size.
 #include <gtest/gtest.h>
 
 #include "display/frame_geometry.h"
@@ -20,12 +20,6 @@ TEST(FrameGeometry, CentresThePictureWithTheOddPixelRightAndBelow) {
         EXPECT_EQ(r.right, c.expected.right) << c.width << "x" << c.height;
         EXPECT_EQ(r.bottom, c.expected.bottom) << c.width << "x" << c.height;
     }
-}
-
-TEST(FrameGeometry, ErrorTextStartsLeftOfTheCentre) {
-    EXPECT_EQ(errorTextOrigin(1024, 768).x, 432);
-    EXPECT_EQ(errorTextOrigin(1024, 768).y, 384);
-    EXPECT_EQ(errorTextOrigin(100, 50).x, -30);
 }
 
 } // namespace

@@ -1,12 +1,12 @@
-// The headless run of the saver: the same picture in every pixel format, the pattern changes of a minute, and
-// the golden state hash that pins the whole simulation (the Windows build must produce the same).
+// The headless run of the saver: the same picture in every pixel format, the pattern changes of a minute, the
+// golden state hash that pins the whole simulation (the Windows build must produce the same), and runs that share
+// nothing.
 #include <gtest/gtest.h>
 
 #include <cinttypes>
 
-#include "display/pixels.h"
-#include "sim/schedule.h"
 #include "headless/headless.h"
+#include "tests/golden_values.h"
 
 namespace orbisk {
 namespace {
@@ -18,7 +18,6 @@ std::string hex(std::uint64_t value) {
 }
 
 std::vector<std::uint8_t> renderScreen(PictureFormat format, int frames) {
-    resetSimulation();
     HeadlessRun run(format, 60, 1000000000);
     for (int k = 0; k < frames; ++k) run.renderFrame();
     return run.screenRgb();
@@ -48,31 +47,44 @@ TEST(HeadlessRun, EveryFormatShowsThePictureOfThe32BitOne) {
 }
 
 TEST(HeadlessRun, AMinuteChangesPatternSixTimes) {
-    resetSimulation();
     HeadlessRun run(PictureFormat::Xrgb8888, 60, 1000000000);
+    const PatternSchedule& schedule = run.simulation().schedule;
     int changes = 0;
-    std::int32_t due = patternSchedule.nextChangeTenths;
+    std::int32_t due = schedule.nextChangeTenths;
     for (int k = 1; k <= 3600; ++k) {
         run.renderFrame();
-        if (patternSchedule.nextChangeTenths != due) {
+        if (schedule.nextChangeTenths != due) {
             ++changes;
             EXPECT_EQ(k % 600, 0) << "change at frame " << k;
-            due = patternSchedule.nextChangeTenths;
+            due = schedule.nextChangeTenths;
         }
     }
     EXPECT_EQ(changes, 6);
 }
 
 TEST(HeadlessRun, GoldenStateHash) {
-    resetSimulation();
     HeadlessRun run(PictureFormat::Rgb565, 60, 1000000000);
     EXPECT_EQ(run.renderFrameCountingMoves(), 1536);
-    EXPECT_EQ(hex(stateHash()), "51884402315fe6c5");
+    EXPECT_EQ(hex(stateHash(run.simulation().field)), hex(FirstFrameStateHash));
     for (int k = 1; k < 3600; ++k) run.renderFrame();
-    EXPECT_EQ(hex(stateHash()), "6396d435231831dc") << "the simulation no longer gives the pictures it gave";
-    const RunStats stats = currentStats();
+    EXPECT_EQ(hex(stateHash(run.simulation().field)), hex(MinuteStateHash));
+    const RunStats stats = runStats(run.simulation().field);
     EXPECT_EQ(stats.countSum, 38400);
     EXPECT_EQ(stats.maxCount, 1);
+}
+
+// Two runs of other clocks and formats, frame by frame in turn: each ends as it ends alone.
+TEST(HeadlessRun, RunsSideBySideAreIndependent) {
+    HeadlessRun golden(PictureFormat::Rgb565, 60, 1000000000), other(PictureFormat::Palette8, 25, 1234567890);
+    for (int k = 0; k < 3600; ++k) {
+        golden.renderFrame();
+        other.renderFrame();
+    }
+    HeadlessRun alone(PictureFormat::Palette8, 25, 1234567890);
+    for (int k = 0; k < 3600; ++k) alone.renderFrame();
+    EXPECT_EQ(hex(stateHash(golden.simulation().field)), hex(MinuteStateHash));
+    EXPECT_EQ(hex(stateHash(other.simulation().field)), hex(stateHash(alone.simulation().field)));
+    EXPECT_TRUE(other.surface() == alone.surface());
 }
 
 } // namespace

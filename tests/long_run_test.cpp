@@ -2,42 +2,33 @@
 // count and beyond 49.7 days, and the rebasing of the clock is invisible to the schedule.
 #include <vector>
 
-#include "sim/field.h"
-#include "sim/frame.h"
-#include "sim/schedule.h"
 #include "tests/field_fixture.h"
-#include "tests/frame_clock_sweep.h"
+#include "tests/golden_values.h"
 
 namespace orbisk::testing {
 namespace {
 
 class LongRun : public FieldTest {
 protected:
-    void SetUp() override {
-        FieldTest::SetUp();
-        setCalendarClock([] { return std::time_t{1000000000}; });
-    }
-    void TearDown() override {
-        setCalendarClock(nullptr);
-        FieldTest::TearDown();
-    }
+    void SetUp() override { sim.calendar = &second; }
+    const std::time_t second = 1000000000;
 
     // The schedule's part of a frame at `tick`; true when it made a pattern change.
-    static bool scheduleFrame(std::uint32_t tick) {
-        const std::int32_t due = patternSchedule.nextChangeTenths;
-        advanceFrameClock(tick);
-        advanceSchedule();
-        return patternSchedule.nextChangeTenths != due;
+    bool scheduleFrame(std::uint32_t tick) {
+        const std::int32_t due = sim.schedule.nextChangeTenths;
+        advanceFrameClock(sim, tick);
+        advanceSchedule(sim);
+        return sim.schedule.nextChangeTenths != due;
     }
 };
 
 TEST_F(LongRun, PatternsChangeEveryTenSecondsAcrossTheTickWrapAndTheRebases) {
     const std::uint32_t start = 0xFFFFFFFFu - 3000; // three seconds before the tick count wraps
-    startSimulation(start);
+    startSimulation(sim, start);
     std::vector<std::uint32_t> changes; // milliseconds since the start
     for (std::uint32_t ms = 20; ms <= 3 * ClockRebaseMilliseconds + 60000; ms += 20) {
         if (scheduleFrame(start + ms)) changes.push_back(ms);
-        ASSERT_LT(start + ms - frameClock.tickBase, ClockRebaseMilliseconds) << "no rebase by " << ms << " ms";
+        ASSERT_LT(start + ms - sim.clock.tickBase, ClockRebaseMilliseconds) << "no rebase by " << ms << " ms";
     }
     ASSERT_EQ(changes.size(), 3u * 360 + 6);
     for (std::size_t k = 1; k < changes.size(); ++k) {
@@ -50,7 +41,7 @@ TEST_F(LongRun, PatternsChangeEveryTenSecondsAcrossTheTickWrapAndTheRebases) {
 
 TEST_F(LongRun, SixtyDaysOfTenSecondFramesChangeThePatternInEveryFrame) {
     const std::uint32_t start = 123456789;
-    startSimulation(start);
+    startSimulation(sim, start);
     constexpr std::uint32_t Frames = 60u * 24 * 360;
     std::uint32_t changes = 0;
     for (std::uint32_t k = 1; k <= Frames; ++k) changes += scheduleFrame(start + k * 10000u);

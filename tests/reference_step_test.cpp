@@ -6,9 +6,8 @@
 #include <vector>
 
 #include "display/pixels.h"
-#include "sim/field.h"
-#include "sim/tables.h"
 #include "headless/headless.h"
+#include "sim/tables.h"
 
 namespace orbisk {
 namespace {
@@ -20,6 +19,7 @@ struct Model {
     RandomRing ring;
     std::vector<std::uint8_t> picture;
     std::int32_t pitch;
+    PixelFormat format;
 };
 
 int wrap(int v, int size) { return v < 0 ? size - 1 : v == size ? 0 : v; }
@@ -30,9 +30,9 @@ std::uint8_t towards(std::uint8_t channel, std::uint8_t target) {
 }
 
 void plotInto(Model& m, const Particle& p) {
-    const std::uint32_t bytes = pixelFormat.bytesPerPixel;
+    const std::uint32_t bytes = m.format.bytesPerPixel;
     if (static_cast<std::uint32_t>(p.x) >= 640 || static_cast<std::uint32_t>(p.y) >= 480) return;
-    const std::uint32_t value = packColour(p.red, p.green, p.blue);
+    const std::uint32_t value = packColour(m.format, p.red, p.green, p.blue);
     for (std::uint32_t b = 0; b < bytes; ++b)
         m.picture[static_cast<std::size_t>(p.y * m.pitch) + p.x * bytes + b] = static_cast<std::uint8_t>(value >> (8 * b));
 }
@@ -80,39 +80,41 @@ void referenceStep(Model& m) {
     }
 }
 
-Model modelOfField(std::int32_t pitch) {
+Model modelOfRun(const HeadlessRun& run) {
+    const FlowField& field = run.simulation().field;
     Model m;
-    for (std::int32_t i = 0; i < flowField.particleCount; ++i) m.particles.push_back(particleRecords[static_cast<std::size_t>(i)]);
-    const CellCounts counts = flowField.cellCounts();
+    for (std::int32_t i = 0; i < field.particleCount; ++i) m.particles.push_back(field.particles[static_cast<std::size_t>(i)]);
+    const CellCounts counts = field.cellCounts();
     m.counts.assign(counts.begin(), counts.end());
-    m.ring = flowField.ring;
-    m.pitch = pitch;
-    m.picture.assign(static_cast<std::size_t>(pitch) * 480, 0);
+    m.ring = field.ring;
+    m.pitch = run.pitch();
+    m.format = run.pixelFormat();
+    m.picture.assign(static_cast<std::size_t>(m.pitch) * 480, 0);
     return m;
 }
 
 void expectSameAsField(const Model& m, const HeadlessRun& run) {
-    ASSERT_EQ(m.ring.cursor, flowField.ring.cursor);
+    const FlowField& field = run.simulation().field;
+    ASSERT_EQ(m.ring.cursor, field.ring.cursor);
     for (std::size_t i = 0; i < m.particles.size(); ++i) {
         const Particle& a = m.particles[i];
-        const Particle& b = particleRecords[i];
+        const Particle& b = field.particles[i];
         ASSERT_TRUE(a.x == b.x && a.y == b.y && a.red == b.red && a.green == b.green && a.blue == b.blue)
             << "slot " << i << ": expected (" << a.x << "," << a.y << ") colour " << +a.red << "," << +a.green << ","
             << +a.blue << ", got (" << b.x << "," << b.y << ") colour " << +b.red << "," << +b.green << "," << +b.blue;
     }
-    const CellCounts counts = flowField.cellCounts();
+    const CellCounts counts = field.cellCounts();
     ASSERT_TRUE(std::equal(m.counts.begin(), m.counts.end(), counts.begin()));
     ASSERT_TRUE(m.picture == run.surface());
 }
 
 // Runs the saver and the model side by side; the model takes the direction map the schedule made for the frame.
 void runSideBySide(PictureFormat format, std::uint32_t fps, std::int64_t epoch, int frames) {
-    resetSimulation();
     HeadlessRun run(format, fps, epoch);
-    Model m = modelOfField(run.pitch());
+    Model m = modelOfRun(run);
     for (int k = 1; k <= frames; ++k) {
         run.renderFrame();
-        const DirectionMap map = flowField.directionMap();
+        const DirectionMap map = run.simulation().field.directionMap();
         m.map.assign(map.begin(), map.end());
         referenceStep(m);
         ASSERT_NO_FATAL_FAILURE(expectSameAsField(m, run)) << "frame " << k;

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "tools/render_options.h"
+#include "render/render_options.h"
 
 namespace orbisk {
 namespace {

@@ -61,7 +61,6 @@ TEST(PreviewBitmap, IsA160By120PictureOf256ColoursBottomUp) {
 TEST(PreviewBitmap, ShowsTheSaversScreenAtThePreviewFrame) {
     const Bytes bmp = readResource("preview.bmp");
     ASSERT_EQ(bmp.size(), 20278u);
-    resetSimulation();
     HeadlessRun run(PictureFormat::Xrgb8888, PreviewFps, PreviewEpoch);
     while (run.framesRendered() < PreviewFrame) run.renderFrame();
     const std::vector<std::uint8_t> screen = run.screenRgb();

@@ -8,49 +8,43 @@
 namespace orbisk::testing {
 namespace {
 
-std::time_t fixedSecond;
-std::time_t fixedCalendar() { return fixedSecond; }
-
 // The calendar second at which a change picks the given stage pattern.
 std::time_t secondChoosingPattern(int pattern) {
+    RandomGenerator generator;
     for (std::uint32_t second = 0;; ++second) {
-        srand(second);
-        const int grid = rand() & 0xFF;
-        if ((rand() & 0x0F) == pattern && grid != 0) return second;
+        generator.srand(second);
+        const int grid = generator.rand() & 0xFF;
+        if ((generator.rand() & 0x0F) == pattern && grid != 0) return second;
     }
 }
 
 class Schedule : public FieldTest {
 protected:
     void SetUp() override {
-        FieldTest::SetUp();
-        setCalendarClock(fixedCalendar);
-        fixedSecond = 1000000000;
+        sim.calendar = &fixedSecond;
         seed();
     }
-    void TearDown() override {
-        setCalendarClock(nullptr);
-        FieldTest::TearDown();
+
+    std::time_t fixedSecond = 1000000000;
+
+    void frameAt(std::int32_t tenths) {
+        sim.clock.elapsedSeconds = static_cast<float>(tenths) / 10.0f + 0.001f;
+        ASSERT_EQ(elapsedTenths(sim.clock), tenths);
+        advanceSchedule(sim);
     }
 
-    static void frameAt(std::int32_t tenths) {
-        frameClock.elapsedSeconds = static_cast<float>(tenths) / 10.0f + 0.001f;
-        ASSERT_EQ(elapsedTenths(), tenths);
-        advanceSchedule();
+    std::uint8_t codeOfBlock(int r, int c) {
+        return field.flowCode(40 * c + 7, 40 * r + 33);
     }
 
-    static std::uint8_t codeOfBlock(int r, int c) {
-        return flowField.flowCode(40 * c + 7, 40 * r + 33);
-    }
-
-    static bool mapUniform(std::uint8_t code) {
-        return std::ranges::all_of(flowField.directionMap(),
+    bool mapUniform(std::uint8_t code) {
+        return std::ranges::all_of(field.directionMap(),
                            [code](std::uint8_t v) { return v == code; });
     }
 };
 
 TEST_F(Schedule, StartsHoldingWithNoFlowForTenSeconds) {
-    const PatternSchedule& s = patternSchedule;
+    const PatternSchedule& s = sim.schedule;
     EXPECT_EQ(s.nextChangeTenths, 100);
     EXPECT_EQ(s.nextStageTenths, 1);
     EXPECT_EQ(s.lastStage, 0);
@@ -67,7 +61,7 @@ TEST_F(Schedule, StartsHoldingWithNoFlowForTenSeconds) {
 
 TEST_F(Schedule, ChangeFrameOnlyChangesAndTheTickFollows) {
     for (std::int32_t t = 1; t < 100; ++t) frameAt(t);
-    const PatternSchedule& s = patternSchedule;
+    const PatternSchedule& s = sim.schedule;
     ASSERT_EQ(s.nextStageTenths, 100); // the tick that fell due with the change
     frameAt(100);
     EXPECT_EQ(s.gridIndex, 254);
@@ -95,18 +89,18 @@ TEST_F(Schedule, ChangeFrameOnlyChangesAndTheTickFollows) {
 TEST_F(Schedule, CalendarSecondPicksThePair) {
     fixedSecond = 0;
     frameAt(100);
-    EXPECT_EQ(patternSchedule.gridIndex, 38);
-    EXPECT_EQ(patternSchedule.patternIndex, 7);
+    EXPECT_EQ(sim.schedule.gridIndex, 38);
+    EXPECT_EQ(sim.schedule.patternIndex, 7);
     // The next change counts from its own frame, not from the old due time.
     frameAt(250);
-    EXPECT_EQ(patternSchedule.nextChangeTenths, 350);
+    EXPECT_EQ(sim.schedule.nextChangeTenths, 350);
 }
 
 TEST_F(Schedule, RevealsStageByStageUntilNoOldCodeIsLeft) {
     fixedSecond = secondChoosingPattern(1);
     frameAt(100);
-    const std::int32_t grid = patternSchedule.gridIndex;
-    ASSERT_EQ(patternSchedule.patternIndex, 1);
+    const std::int32_t grid = sim.schedule.gridIndex;
+    ASSERT_EQ(sim.schedule.patternIndex, 1);
     frameAt(101);
     for (int r = 0; r < 12; ++r)
         for (int c = 0; c < 16; ++c)
@@ -115,14 +109,14 @@ TEST_F(Schedule, RevealsStageByStageUntilNoOldCodeIsLeft) {
     for (int r = 0; r < 12; ++r)
         for (int c = 0; c < 16; ++c)
             ASSERT_EQ(codeOfBlock(r, c), DirectionGrids[static_cast<std::size_t>(grid)][blockPosition(r, c)]);
-    EXPECT_EQ(patternSchedule.stage, 2);
+    EXPECT_EQ(sim.schedule.stage, 2);
     frameAt(107); // holding: stages past the last stamp nothing
-    EXPECT_EQ(patternSchedule.stage, 3);
+    EXPECT_EQ(sim.schedule.stage, 3);
 
     // Every cell, not only the sampled ones, now holds the grid's code of its block.
     for (std::int32_t x = 0; x < 640; ++x)
         for (std::int32_t y = 0; y < 480; ++y)
-            ASSERT_EQ(flowField.flowCode(x, y),
+            ASSERT_EQ(field.flowCode(x, y),
                       DirectionGrids[static_cast<std::size_t>(grid)][blockPosition(y / 40, x / 40)]);
 }
 
@@ -130,45 +124,45 @@ TEST_F(Schedule, WholePatternInOneTick) {
     fixedSecond = secondChoosingPattern(0);
     frameAt(100);
     frameAt(101);
-    EXPECT_TRUE(std::ranges::all_of(flowField.directionMap(), [](std::uint8_t v) { return v < 8; }));
-    EXPECT_EQ(patternSchedule.lastStage, 1);
+    EXPECT_TRUE(std::ranges::all_of(field.directionMap(), [](std::uint8_t v) { return v < 8; }));
+    EXPECT_EQ(sim.schedule.lastStage, 1);
 }
 
 TEST_F(Schedule, LateFramesStampOneStageAndRestartTheRhythm) {
     frameAt(100); // pattern 8, sixteen column stages
     frameAt(101);
-    ASSERT_EQ(patternSchedule.stage, 1);
+    ASSERT_EQ(sim.schedule.stage, 1);
     frameAt(121); // two seconds late: one stage only
-    EXPECT_EQ(patternSchedule.stage, 2);
-    EXPECT_EQ(patternSchedule.nextStageTenths, 124);
+    EXPECT_EQ(sim.schedule.stage, 2);
+    EXPECT_EQ(sim.schedule.nextStageTenths, 124);
     EXPECT_EQ(codeOfBlock(0, 15), DirectionGrids[254][blockPosition(0, 15)]);
     EXPECT_EQ(codeOfBlock(0, 1), NoFlow);
     frameAt(123);
-    EXPECT_EQ(patternSchedule.stage, 2);
+    EXPECT_EQ(sim.schedule.stage, 2);
     // A change that falls due in a late frame takes the place of the tick.
     frameAt(230);
-    EXPECT_EQ(patternSchedule.stage, 0);
-    EXPECT_EQ(patternSchedule.nextChangeTenths, 330);
-    EXPECT_EQ(patternSchedule.nextStageTenths, 124);
+    EXPECT_EQ(sim.schedule.stage, 0);
+    EXPECT_EQ(sim.schedule.nextChangeTenths, 330);
+    EXPECT_EQ(sim.schedule.nextStageTenths, 124);
 }
 
 TEST_F(Schedule, StampOfAnAbsentStageWritesNothing) {
-    const DirectionMap before = flowField.directionMap();
-    stampStage(5, 0, 0);
-    stampStage(5, 0, 2);  // pattern 0 has only stage 1
-    stampStage(5, 1, 16); // pattern 1 has two
-    EXPECT_TRUE(flowField.directionMap() == before);
-    stampStage(5, 0, 1);
+    const DirectionMap before = field.directionMap();
+    stampStage(field, 5, 0, 0);
+    stampStage(field, 5, 0, 2);  // pattern 0 has only stage 1
+    stampStage(field, 5, 1, 16); // pattern 1 has two
+    EXPECT_TRUE(field.directionMap() == before);
+    stampStage(field, 5, 0, 1);
     EXPECT_TRUE(mapUniform(5));
 }
 
 TEST_F(Schedule, TenthsBoundaryOfTheFirstChange) {
-    frameClock.elapsedSeconds = 9.99f;
-    advanceSchedule();
-    EXPECT_EQ(patternSchedule.lastStage, 0);
-    frameClock.elapsedSeconds = 10.0f;
-    advanceSchedule();
-    EXPECT_EQ(patternSchedule.lastStage, 16);
+    sim.clock.elapsedSeconds = 9.99f;
+    advanceSchedule(sim);
+    EXPECT_EQ(sim.schedule.lastStage, 0);
+    sim.clock.elapsedSeconds = 10.0f;
+    advanceSchedule(sim);
+    EXPECT_EQ(sim.schedule.lastStage, 16);
 }
 
 } // namespace

@@ -16,20 +16,20 @@ int torusDistance(int a, int b, int size) {
 }
 
 TEST(Soak, InvariantsHoldForTwentyThousandFrames) {
-    resetSimulation();
     HeadlessRun run(PictureFormat::Xrgb8888, 60, 1234567890);
+    const FlowField& field = run.simulation().field;
     std::vector<Particle> before(ParticleCapacity);
     std::vector<std::uint16_t> occupants(CellCount);
     for (int frame = 1; frame <= 20000; ++frame) {
-        for (std::size_t i = 0; i < before.size(); ++i) before[i] = particleRecords[i];
+        for (std::size_t i = 0; i < before.size(); ++i) before[i] = field.particles[i];
         run.renderFrame();
 
-        const CellCounts counts = flowField.cellCounts();
+        const CellCounts counts = field.cellCounts();
         ASSERT_EQ(std::accumulate(counts.begin(), counts.end(), 0), 38400) << "frame " << frame;
         ASSERT_LE(*std::max_element(counts.begin(), counts.end()), 200) << "frame " << frame;
         for (std::size_t i = 0; i < before.size(); ++i) {
             const Particle& was = before[i];
-            const Particle& is = particleRecords[i];
+            const Particle& is = field.particles[i];
             ASSERT_EQ(is.slot, static_cast<std::int32_t>(i));
             ASSERT_TRUE(is.x >= 0 && is.x < 640 && is.y >= 0 && is.y < 480) << "slot " << i << " frame " << frame;
             ASSERT_GE(counts[static_cast<std::size_t>(cellIndex(is.x, is.y))], 1) << "slot " << i;
@@ -43,8 +43,8 @@ TEST(Soak, InvariantsHoldForTwentyThousandFrames) {
         }
         if (frame % 1000 == 0) { // the counts are exactly the particles standing on each cell
             std::fill(occupants.begin(), occupants.end(), 0);
-            for (std::int32_t i = 0; i < flowField.particleCount; ++i) {
-                const Particle& p = particleRecords[static_cast<std::size_t>(i)];
+            for (std::int32_t i = 0; i < field.particleCount; ++i) {
+                const Particle& p = field.particles[static_cast<std::size_t>(i)];
                 ++occupants[static_cast<std::size_t>(cellIndex(p.x, p.y))];
             }
             ASSERT_TRUE(std::equal(occupants.begin(), occupants.end(), counts.begin())) << "frame " << frame;

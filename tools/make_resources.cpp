@@ -17,7 +17,6 @@ namespace {
 using namespace orbisk;
 
 std::vector<std::uint8_t> previewBitmap() {
-    resetSimulation();
     HeadlessRun run(PictureFormat::Xrgb8888, PreviewFps, PreviewEpoch);
     while (run.framesRendered() < PreviewFrame) run.renderFrame();
     return bmpFile(quantise(shrinkScreen(run.screenRgb()), PreviewWidth, PreviewHeight));

@@ -5,15 +5,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <optional>
 
 #include "display/frame_drawing.h"
 #include "display/frame_rhythm.h"
 #include "display/pixels.h"
-#include "sim/frame.h"
-#include "sim/tables.h"
 #include "cli/stop_signals.h"
 #include "headless/headless.h"
+#include "sim/simulation.h"
+#include "sim/tables.h"
 #include "x11/picture_placement.h"
 #include "x11/x_enlargement.h"
 #include "x11/x_errors.h"
@@ -41,19 +42,22 @@ public:
     Hack(Display* display, const HackOptions& options, HackWindowState& window, XPicture& picture,
          XEnlargement& enlargement)
         : display_(display), options_(options), window_(window), picture_(picture), enlargement_(enlargement),
-          gc_(XCreateGC(display, window.window, 0, nullptr)), placement_(placeInWindow()) {
+          gc_(XCreateGC(display, window.window, 0, nullptr)), placement_(placeInWindow()),
+          simulation_(std::make_unique<Simulation>()) {
         const DrawingFormat& f = window.format;
-        adoptPixelFormat(picture_.bitsPerPixel(), f.redMask, f.greenMask, f.blueMask, f.alphaMask);
-        frameTarget.clearColour = f.alphaMask; // black
-        XSetForeground(display, gc_, frameTarget.clearColour);
+        PixelFormat format;
+        format.adopt(picture_.bitsPerPixel(), f.redMask, f.greenMask, f.blueMask, f.alphaMask);
+        drawing_ = FrameDrawing(format, f.alphaMask); // the clear colour: an opaque black
+        XSetForeground(display, gc_, drawing_.clearColour());
         rhythm_.setRate(serverRefreshRate(display, window.window));
 
         const std::uint32_t now = monotonicMilliseconds();
         if (options.fixedClockFps != 0) {
             fixedClock_.emplace(options.fixedClockFps, DefaultEpoch);
-            startSimulation(0);
+            simulation_->calendar = fixedClock_->calendar();
+            startSimulation(*simulation_, 0);
         } else {
-            startSimulation(now);
+            startSimulation(*simulation_, now);
         }
         rhythm_.restart(now);
         fpsSince_ = now;
@@ -131,7 +135,8 @@ private:
     }
 
     void showFrame(std::uint32_t now) {
-        drawNextFrame(picture_.pixels(), picture_.pitch(), fixedClock_ ? fixedClock_->nextFrame() : now);
+        drawing_.drawNextFrame(*simulation_, picture_.pixels(), picture_.pitch(),
+                               fixedClock_ ? fixedClock_->nextFrame() : now);
 
         if (repaintBorder_) {
             XRectangle bands[4];
@@ -172,6 +177,8 @@ private:
     GC gc_;
     PicturePlacement placement_;
     FrameRhythm rhythm_;
+    std::unique_ptr<Simulation> simulation_;
+    FrameDrawing drawing_;
     std::optional<FixedClock> fixedClock_;
     bool repaintBorder_ = true;
     std::uint64_t framesDrawn_ = 0;

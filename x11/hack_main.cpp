@@ -27,14 +27,7 @@ int main(int argc, char** argv) {
     const ParsedHackCommand command =
         parseHackCommand(std::vector<std::string>(argv + 1, argv + argc),
                          screensaverWindow ? std::optional<std::string>(screensaverWindow) : std::nullopt);
-    if (command.help) {
-        std::fputs(HackUsage, stdout);
-        return closeStandardOutput("orbisk-x11", 0);
-    }
-    if (!command.options) {
-        std::fprintf(stderr, "orbisk-x11: %s (--help for usage)\n", command.error.c_str());
-        return 1;
-    }
+    if (const auto code = answerHelpOrError(command, "orbisk-x11", HackUsage, 1)) return *code;
     const HackOptions& options = *command.options;
     if (options.printVersion) {
         std::fputs(HackVersion, stdout);

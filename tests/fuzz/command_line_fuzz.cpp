@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "shell/command_line.h"
+#include "cli/saver_command_line.h"
 
 namespace {
 

@@ -8,14 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
-#include "display/display_setup.h"
-#include "display/frame_driver.h"
-#include "shell/monitor_covers.h"
-#include "shell/saver_window.h"
-#include "shell/shell_state.h"
+#include "win32/monitor_covers.h"
+#include "win32/saver_state.h"
+#include "win32/saver_window.h"
 
 namespace orbisk {
 namespace {
@@ -64,23 +64,18 @@ struct VerifierScript {
     void (*meanwhile)(HWND) = nullptr;
 } script;
 
+// The debounce's clock, which the cases set; the verifier's dialog takes 30 ms of it.
+DWORD fakeTick = 0;
+DWORD WINAPI fakeTickCount() { return fakeTick; }
+
 BOOL WINAPI scriptedVerifier(HWND window) {
     ++script.calls;
+    fakeTick += 30;
     script.window = window;
-    script.sawVerifying = shellState.verifying;
+    script.sawVerifying = saverStateOf(window)->shell.verifying;
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     if (script.meanwhile) script.meanwhile(window);
     return script.answer;
-}
-
-void resetState() {
-    shellState = ShellState{};
-    shellState.module = GetModuleHandleA(nullptr);
-    display.saverWindow = nullptr;
-    display.colourDepthUnsupported = 0;
-    frameDriver.frameTimer = 0;
-    frameDriver.framePending.store(0);
-    frameDriver.previewBitmap = nullptr;
 }
 
 // Removes the posted `message`s of `window` from the queue and counts them.
@@ -107,7 +102,6 @@ bool samePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
 class CloseRules : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setDirectDrawFactory(noDirectDraw);
         WNDCLASSA saverClass{};
         saverClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
         saverClass.lpfnWndProc = shellWindowProc;
@@ -123,7 +117,10 @@ protected:
     }
 
     void SetUp() override {
-        resetState();
+        state = std::make_unique<SaverState>();
+        state->shell.platform.module = GetModuleHandleA(nullptr);
+        state->shell.tickCount = fakeTickCount;
+        state->display.createDirectDraw = noDirectDraw;
         hostLog = {};
         script = {};
     }
@@ -135,13 +132,14 @@ protected:
         while (PeekMessageA(&left, nullptr, 0, 0, PM_REMOVE)) {
         } // the quit message and whatever the windows' end posted
         saver = host = nullptr;
-        resetState();
     }
 
     void setFamily(bool older) {
-        shellState.olderFamily = older;
-        shellState.autoPlayMessage = older ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+        shell().platform.olderFamily = older;
+        shell().autoPlayMessage = older ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
     }
+
+    ShellState& shell() { return state->shell; }
 
     // Handles what the creation queued; a close request among it is a fault.
     void settle() {
@@ -162,33 +160,35 @@ protected:
         ReleaseDC(nullptr, screen);
         saver = CreateWindowExA(WS_EX_TOPMOST, SaverClass, "Screen Saver",
                                 WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.left, box.top,
-                                box.right - box.left, box.bottom - box.top, nullptr, nullptr, shellState.module, nullptr);
+                                box.right - box.left, box.bottom - box.top, nullptr, nullptr, shell().platform.module,
+                                state.get());
         ASSERT_NE(saver, nullptr);
-        shellState.saverWindow = saver;
+        shell().saverWindow = saver;
         settle();
-        ASSERT_EQ(frameDriver.frameTimer, 0u) << "a frame timer without a display";
+        ASSERT_EQ(state->frames.frameTimer, 0u) << "a frame timer without a display";
     }
 
     void openPreview(bool older) {
         setFamily(older);
         host = CreateWindowExA(0, HostClass, "Desktop", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr,
-                               shellState.module, nullptr);
+                               shell().platform.module, nullptr);
         ASSERT_NE(host, nullptr);
         RECT client{};
         GetClientRect(host, &client);
-        shellState.preview = true;
+        shell().preview = true;
         saver = CreateWindowExA(0, SaverClass, "Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                client.right, client.bottom, host, nullptr, shellState.module, nullptr);
+                                client.right, client.bottom, host, nullptr, shell().platform.module, state.get());
         ASSERT_NE(saver, nullptr);
-        shellState.saverWindow = saver;
+        shell().saverWindow = saver;
         settle();
     }
 
     void loadVerifier(BOOL answer) {
         script.answer = answer;
-        shellState.verifier = scriptedVerifier;
+        shell().verifier = scriptedVerifier;
     }
 
+    std::unique_ptr<SaverState> state;
     HWND saver = nullptr, host = nullptr;
 };
 
@@ -251,12 +251,12 @@ TEST_F(CloseRules, InputClosesOnlyTheRunningFullScreenSaver) {
         SetUp();
         if (situation == Preview) openPreview(false);
         else openFullScreen(false);
-        shellState.closing = situation == Closing;
-        shellState.verifying = situation == Verifying;
+        shell().closing = situation == Closing;
+        shell().verifying = situation == Verifying;
         for (const Trigger& trigger : triggers) {
             SCOPED_TRACE(trigger.name);
             const POINT now = cursorNow();
-            shellState.startCursor = {now.x - 50, now.y - 50};
+            shell().startCursor = {now.x - 50, now.y - 50};
             SendMessageA(saver, trigger.message, trigger.wParam, MAKELPARAM(1, 1));
             EXPECT_EQ(takePosted(saver, WM_CLOSE), trigger.closes && situation == Running ? 1 : 0);
             EXPECT_TRUE(IsWindow(saver));
@@ -277,11 +277,11 @@ TEST_F(CloseRules, MouseMovementClosesBeyondFourPixelsFromTheStart) {
         SCOPED_TRACE(testing::Message() << move.dx << ", " << move.dy);
         const POINT now = cursorNow();
         const POINT start = {now.x - move.dx, now.y - move.dy};
-        shellState.startCursor = start;
+        shell().startCursor = start;
         SendMessageA(saver, WM_MOUSEMOVE, 0, MAKELPARAM(900, 700)); // far off in the message: ignored
         EXPECT_EQ(takePosted(saver, WM_CLOSE), move.closes ? 1 : 0);
         // A close measures afresh from where the cursor is; a small move keeps the old start, so moves add up.
-        EXPECT_TRUE(samePoint(shellState.startCursor, move.closes ? now : start));
+        EXPECT_TRUE(samePoint(shell().startCursor, move.closes ? now : start));
     }
 }
 
@@ -302,6 +302,35 @@ TEST_F(CloseRules, FullScreenKeepsTheCursorHidden) {
         }
         EXPECT_EQ(GetCursor(), nullptr);
     }
+}
+
+// Without a display the window shows the set-up's failure text instead of the picture: it starts 80 pixels left of
+// the centre, on the middle line (the text's box is the paint context's white background).
+TEST_F(CloseRules, AFailedSetUpShowsItsTextLeftOfTheCentre) {
+    openFullScreen(false);
+    RECT client{};
+    GetClientRect(saver, &client);
+    UpdateWindow(saver);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC window = GetDC(saver), copy = CreateCompatibleDC(window);
+    const HBITMAP picture = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ replaced = SelectObject(copy, picture);
+    BitBlt(copy, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
+    RECT lit = {client.right, client.bottom, -1, -1};
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (LONG y = 0; y < client.bottom; ++y)
+        for (LONG x = 0; x < client.right; ++x)
+            if (pixels[y * client.right + x] & 0xFFFFFF)
+                lit = {std::min(lit.left, x), std::min(lit.top, y), std::max(lit.right, x), std::max(lit.bottom, y)};
+    SelectObject(copy, replaced);
+    DeleteObject(picture);
+    DeleteDC(copy);
+    ReleaseDC(saver, window);
+    EXPECT_EQ(lit.left, client.right / 2 - 80);
+    EXPECT_EQ(lit.top, client.bottom / 2);
+    EXPECT_GT(lit.right, client.right / 2) << "no text of 22 characters";
 }
 
 TEST_F(CloseRules, PreviewHandsHelpAndContextMenuToItsHost) {
@@ -361,7 +390,7 @@ TEST_F(CloseRules, UnguardedCloseDestroysTheWindowAtOnce) {
         SendMessageA(saver, c.message, c.wParam, 0);
         EXPECT_FALSE(IsWindow(saver));
         EXPECT_TRUE(quitPosted());
-        EXPECT_EQ(shellState.closing, c.closing);
+        EXPECT_EQ(shell().closing, c.closing);
         EXPECT_EQ(script.calls, 0);
     }
 }
@@ -370,21 +399,19 @@ TEST_F(CloseRules, RefusedVerificationKeepsTheSaverRunning) {
     openFullScreen(true);
     loadVerifier(FALSE);
     for (int k = 0; k < 3; ++k) PostMessageA(saver, WM_TIMER, 1, 0);
-    shellState.startCursor = {-1000, -1000};
-    const DWORD before = GetTickCount();
+    shell().startCursor = {-1000, -1000};
+    fakeTick = 5000;
 
     EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
-    const DWORD after = GetTickCount();
     EXPECT_EQ(script.calls, 1);
     EXPECT_EQ(script.window, saver);
     EXPECT_TRUE(script.sawVerifying);
     EXPECT_TRUE(IsWindow(saver));
     EXPECT_FALSE(quitPosted());
-    EXPECT_EQ(shellState.closing, FALSE);
-    EXPECT_FALSE(shellState.verifying);
-    EXPECT_NE(shellState.lastVerifyTick, static_cast<DWORD>(-1));
-    EXPECT_LE(shellState.lastVerifyTick - before, after - before); // taken after the verifier returned
-    EXPECT_TRUE(samePoint(shellState.startCursor, cursorNow()));
+    EXPECT_EQ(shell().closing, FALSE);
+    EXPECT_FALSE(shell().verifying);
+    EXPECT_EQ(shell().lastVerifyTick, 5030u) << "not read after the verifier returned";
+    EXPECT_TRUE(samePoint(shell().startCursor, cursorNow()));
     EXPECT_EQ(GetCursor(), nullptr) << "the cursor the verifier showed stays visible";
     EXPECT_EQ(takePosted(saver, WM_TIMER), 1) << "two pending timer messages are dropped before verifying";
     EXPECT_EQ(takePosted(saver, WM_CLOSE), 0);
@@ -394,24 +421,27 @@ TEST_F(CloseRules, RefusedVerificationKeepsTheSaverRunning) {
 TEST_F(CloseRules, CloseSoonAfterARefusalIsRefusedUnasked) {
     struct Case {
         const char* name;
-        bool never;
-        DWORD ago;
+        DWORD last, now;
         bool asked;
     };
-    const Case cases[] = {{"no verification yet", true, 0, true},
-                          {"just now", false, 0, false},
-                          {"a second ago", false, 1000, true}};
+    const Case cases[] = {{"no verification yet", static_cast<DWORD>(-1), 0, true},
+                          {"just now", 7000, 7000, false},
+                          {"199 ms ago", 7000, 7199, false},
+                          {"200 ms ago", 7000, 7200, true},
+                          {"150 ms ago, across the wrap of the tick count", 0xFFFFFFA0u, 54, false},
+                          {"a second ago", 7000, 8000, true}};
     openFullScreen(true);
     loadVerifier(FALSE);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         script.calls = 0;
-        shellState.lastVerifyTick = c.never ? static_cast<DWORD>(-1) : GetTickCount() - c.ago;
-        shellState.startCursor = {-1000, -1000};
+        shell().lastVerifyTick = c.last;
+        fakeTick = c.now;
+        shell().startCursor = {-1000, -1000};
         EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
         EXPECT_EQ(script.calls, c.asked ? 1 : 0);
         EXPECT_TRUE(IsWindow(saver));
-        EXPECT_TRUE(samePoint(shellState.startCursor, cursorNow())) << "movement is not measured afresh";
+        EXPECT_TRUE(samePoint(shell().startCursor, cursorNow())) << "movement is not measured afresh";
     }
 }
 
@@ -433,7 +463,7 @@ TEST_F(CloseRules, NothingClosesWhileTheVerifierIsShowing) {
     // The same with the flag set from outside.
     script = {};
     loadVerifier(TRUE);
-    shellState.verifying = true;
+    shell().verifying = true;
     EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
     EXPECT_EQ(script.calls, 0);
     EXPECT_TRUE(IsWindow(saver));
@@ -444,8 +474,8 @@ TEST_F(CloseRules, AcceptedVerificationCloses) {
     loadVerifier(TRUE);
     SendMessageA(saver, WM_CLOSE, 0, 0);
     EXPECT_EQ(script.calls, 1);
-    EXPECT_NE(shellState.closing, FALSE);
-    EXPECT_FALSE(shellState.verifying);
+    EXPECT_NE(shell().closing, FALSE);
+    EXPECT_FALSE(shell().verifying);
     EXPECT_FALSE(IsWindow(saver));
     EXPECT_TRUE(quitPosted());
 }
@@ -522,11 +552,11 @@ TEST_F(CloseRules, ARefusedCloseTakesTheScreenBack) {
         openFullScreen(true);
         loadVerifier(FALSE);
         host = CreateWindowExA(0, HostClass, "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                               nullptr, nullptr, shellState.module, nullptr);
+                               nullptr, nullptr, shell().platform.module, nullptr);
         SetForegroundWindow(host);
         ShowWindow(saver, SW_MINIMIZE);
         ASSERT_TRUE(IsIconic(saver));
-        if (c.debounced) shellState.lastVerifyTick = GetTickCount();
+        if (c.debounced) shell().lastVerifyTick = fakeTick;
         SendMessageA(saver, c.message, c.wParam, 0);
         EXPECT_EQ(script.calls, c.message == WM_CLOSE && !c.debounced ? 1 : 0);
         EXPECT_FALSE(IsIconic(saver));
@@ -553,7 +583,7 @@ TEST_F(CloseRules, InputOverAnotherMonitorIsTheSaversInput) {
     for (const UINT input : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE}) {
         SCOPED_TRACE(input);
         const POINT now = cursorNow();
-        shellState.startCursor = {now.x - 50, now.y - 50};
+        shell().startCursor = {now.x - 50, now.y - 50};
         SendMessageA(cover, input, 0, 0);
         EXPECT_EQ(takePosted(saver, WM_CLOSE), 1);
     }
@@ -561,37 +591,38 @@ TEST_F(CloseRules, InputOverAnotherMonitorIsTheSaversInput) {
     EXPECT_FALSE(IsWindow(cover));
 }
 
-DWORD WINAPI tickMany(void*) {
-    for (int k = 0; k < 2000; ++k) frameTimerProc(0, 0, 0, 0, 0);
+DWORD WINAPI tickMany(void* state) {
+    for (int k = 0; k < 2000; ++k) frameTimerProc(0, 0, reinterpret_cast<DWORD_PTR>(state), 0, 0);
     return 0;
 }
 
 TEST_F(CloseRules, TimerQueuesAtMostOneFrameMessage) {
     openFullScreen(false);
-    ASSERT_EQ(display.saverWindow, saver);
+    const auto tick = [this] { frameTimerProc(0, 0, reinterpret_cast<DWORD_PTR>(state.get()), 0, 0); };
+    std::atomic<LONG>& pending = state->frames.framePending;
 
-    for (int k = 0; k < 100; ++k) frameTimerProc(0, 0, 0, 0, 0);
+    for (int k = 0; k < 100; ++k) tick();
     EXPECT_EQ(takePosted(saver, FrameMessage), 1);
-    EXPECT_EQ(frameDriver.framePending.load(), 1);
-    for (int k = 0; k < 100; ++k) frameTimerProc(0, 0, 0, 0, 0);
+    EXPECT_EQ(pending.load(), 1);
+    for (int k = 0; k < 100; ++k) tick();
     EXPECT_EQ(takePosted(saver, FrameMessage), 0) << "ticks while a frame is pending are dropped";
 
-    frameDriver.framePending.store(0); // the frame was presented
-    frameTimerProc(0, 0, 0, 0, 0);
+    pending.store(0); // the frame was presented
+    tick();
     EXPECT_EQ(takePosted(saver, FrameMessage), 1);
 
     // Ticks from several threads at once still queue one message.
-    frameDriver.framePending.store(0);
+    pending.store(0);
     HANDLE threads[4];
-    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, tickMany, nullptr, 0, nullptr);
+    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, tickMany, state.get(), 0, nullptr);
     WaitForMultipleObjects(4, threads, TRUE, INFINITE);
     for (HANDLE thread : threads) CloseHandle(thread);
     EXPECT_EQ(takePosted(saver, FrameMessage), 1);
-    EXPECT_EQ(frameDriver.framePending.load(), 1);
+    EXPECT_EQ(pending.load(), 1);
 
     // Without a display a frame message draws nothing and presents nothing, so the flag stays.
     SendMessageA(saver, FrameMessage, 0, 0);
-    EXPECT_EQ(frameDriver.framePending.load(), 1);
+    EXPECT_EQ(pending.load(), 1);
     EXPECT_TRUE(IsWindow(saver));
 }
 

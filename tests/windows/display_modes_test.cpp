@@ -7,15 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "display/display_setup.h"
-#include "display/pixels.h"
-#include "sim/field.h"
-#include "sim/frame.h"
-#include "headless/headless.h"
+#include "win32/saver_state.h"
 
 namespace orbisk {
 namespace {
@@ -72,11 +69,6 @@ std::uint32_t pixelAt(const std::uint8_t* surface, LONG pitch, std::uint32_t byt
 class DisplayModes : public ::testing::TestWithParam<Depth> {
 protected:
     void SetUp() override {
-        display = {};
-        pixelFormat = {};
-        frameTarget = {};
-        resetSimulation();
-
         window_ = makeFullScreenWindow();
         ASSERT_NE(window_, nullptr);
         ASSERT_EQ(DirectDrawCreate(nullptr, &modeSetter_, nullptr), DD_OK);
@@ -85,12 +77,10 @@ protected:
         // The saver's set-up takes exclusive use of the display itself; this object only keeps the mode.
         ASSERT_EQ(modeSetter_->SetCooperativeLevel(window_, DDSCL_NORMAL), DD_OK);
         ASSERT_EQ(screenDepth(), static_cast<int>(GetParam().bitsPerPixel)) << "the mode did not stay";
-
-        display.saverWindow = window_;
     }
 
     void TearDown() override {
-        releaseDisplay();
+        releaseDisplay(display);
         if (modeSetter_) {
             modeSetter_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
             EXPECT_EQ(modeSetter_->RestoreDisplayMode(), DD_OK);
@@ -98,14 +88,15 @@ protected:
             modeSetter_->Release();
         }
         if (window_) DestroyWindow(window_);
-        display = {};
-        pixelFormat = {};
-        frameTarget = {};
-        resetSimulation();
     }
+
+    void setUpDisplay() { orbisk::setUpDisplay(display, state_->simulation, window_); }
 
     HWND window_ = nullptr;
     IDirectDraw* modeSetter_ = nullptr;
+    std::unique_ptr<SaverState> state_ = std::make_unique<SaverState>();
+    DisplayState& display = state_->display;
+    FlowField& field = state_->simulation.field;
 };
 
 TEST_P(DisplayModes, SetUpReadsTheScreensFormatAndInstallsThePaletteOnlyAtEightBits) {
@@ -114,16 +105,15 @@ TEST_P(DisplayModes, SetUpReadsTheScreensFormatAndInstallsThePaletteOnlyAtEightB
     ASSERT_NE(display.directDraw, nullptr);
     EXPECT_EQ(display.colourDepthUnsupported, 0);
 
-    EXPECT_EQ(pixelFormat.bytesPerPixel, depth.bytesPerPixel);
-    EXPECT_EQ(pixelFormat.redMask, depth.masks[0]);
-    EXPECT_EQ(pixelFormat.greenMask, depth.masks[1]);
-    EXPECT_EQ(pixelFormat.blueMask, depth.masks[2]);
-    EXPECT_EQ(pixelFormat.redShift, depth.shifts[0]);
-    EXPECT_EQ(pixelFormat.greenShift, depth.shifts[1]);
-    EXPECT_EQ(pixelFormat.blueShift, depth.shifts[2]);
-    EXPECT_EQ(frameTarget.width, 640u);
-    EXPECT_EQ(frameTarget.height, 480u);
-    EXPECT_EQ(flowField.particleCount, 38400);
+    const PixelFormat& format = display.drawing.format();
+    EXPECT_EQ(format.bytesPerPixel, depth.bytesPerPixel);
+    EXPECT_EQ(format.redMask, depth.masks[0]);
+    EXPECT_EQ(format.greenMask, depth.masks[1]);
+    EXPECT_EQ(format.blueMask, depth.masks[2]);
+    EXPECT_EQ(format.redShift, depth.shifts[0]);
+    EXPECT_EQ(format.greenShift, depth.shifts[1]);
+    EXPECT_EQ(format.blueShift, depth.shifts[2]);
+    EXPECT_EQ(field.particleCount, 38400);
 
     // The screen is the depth the saver found; the set-up changed no mode.
     EXPECT_EQ(screenDepth(), static_cast<int>(depth.bitsPerPixel));
@@ -163,22 +153,20 @@ TEST_P(DisplayModes, AFramesParticlesLandOnTheRealSurface) {
 
     DDBLTFX fill{};
     fill.dwSize = sizeof fill;
-    fill.dwFillColor = frameTarget.clearColour;
+    fill.dwFillColor = display.drawing.clearColour();
     ASSERT_EQ(display.offscreen->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill), DD_OK);
     DDSURFACEDESC locked{};
     locked.dwSize = sizeof locked;
     ASSERT_EQ(display.offscreen->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
-    frameTarget.surface = static_cast<std::uint8_t*>(locked.lpSurface);
-    frameTarget.pitch = locked.lPitch;
-    simulateFrame(GetTickCount());
-    frameTarget.surface = nullptr;
+    display.drawing.drawFrameOnCleared(state_->simulation, static_cast<std::uint8_t*>(locked.lpSurface), locked.lPitch,
+                                       GetTickCount());
     ASSERT_EQ(display.offscreen->Unlock(nullptr), DD_OK);
 
     // What the frame should show, from where the particles now stand.
     std::vector<std::int64_t> expected(640 * 480, -1);
-    for (std::int32_t i = flowField.particleCount - 1; i >= 0; --i) {
-        const Particle& p = particleRecords[i];
-        expected[p.y * 640 + p.x] = packColour(p.red, p.green, p.blue);
+    for (std::int32_t i = field.particleCount - 1; i >= 0; --i) {
+        const Particle& p = field.particles[static_cast<std::size_t>(i)];
+        expected[p.y * 640 + p.x] = packColour(display.drawing.format(), p.red, p.green, p.blue);
     }
 
     DDSURFACEDESC readBack{};

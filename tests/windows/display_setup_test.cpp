@@ -7,15 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "display/display_setup.h"
-#include "display/frame_driver.h"
-#include "display/pixels.h"
-#include "sim/field.h"
 #include "headless/headless.h"
+#include "win32/saver_state.h"
 
 namespace orbisk {
 namespace {
@@ -244,29 +242,36 @@ const HWND SaverWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1234));
 class DisplaySetUp : public ::testing::Test {
 protected:
     void SetUp() override {
-        display = {};
-        resetSimulation();
-        display.saverWindow = SaverWindow;
         script = &script_;
         fakeDirectDraw = &directDraw_;
-        setDirectDrawFactory(makeFake);
+        fresh();
     }
     void TearDown() override {
-        setDirectDrawFactory(nullptr);
-        frameDriver.frameTimer = 0;
-        display = {};
-        resetSimulation();
         script = nullptr;
         fakeDirectDraw = nullptr;
     }
+    // A new run, and a new script for it.
+    void fresh() {
+        script_ = Script{};
+        state_ = std::make_unique<SaverState>();
+        state_->display.createDirectDraw = makeFake;
+        state_->shell.saverWindow = SaverWindow;
+    }
+    void setUpDisplay() { orbisk::setUpDisplay(display(), simulation(), SaverWindow); }
     void useFormat(DWORD bitCount, DWORD red, DWORD green, DWORD blue) {
         script_.bitCount = bitCount;
         script_.masks[0] = red, script_.masks[1] = green, script_.masks[2] = blue;
     }
     int releasesOf(const std::string& object) { return script_.releases[object]; }
+    DisplayState& display() { return state_->display; }
+    Simulation& simulation() { return state_->simulation; }
+    std::int32_t particles() { return simulation().field.particleCount; }
+    std::uint64_t fieldHash() { return stateHash(simulation().field); }
+    LRESULT send(UINT message) { return saverWindowProc(*state_, SaverWindow, message, 0, 0); }
 
     Script script_;
     FakeDirectDraw directDraw_;
+    std::unique_ptr<SaverState> state_;
 };
 
 // Each step of the set-up failing in turn: the set-up stops there, and nothing of the display is left.
@@ -278,22 +283,20 @@ TEST_F(DisplaySetUp, EveryFailedStepReleasesTheObjectOnceAndLeavesNoDisplay) {
         {"SetClipper", 8}};
     for (const auto& [step, bits] : steps) {
         SCOPED_TRACE(std::string(step) + " fails at " + std::to_string(bits) + " bits");
-        TearDown();
-        script_ = Script{};
-        SetUp();
+        fresh();
         useFormat(bits, bits == 16 ? 0xF800 : bits == 8 ? 0 : 0xFF0000, bits == 16 ? 0x07E0 : bits == 8 ? 0 : 0xFF00,
                   bits == 16 ? 0x001F : bits == 8 ? 0 : 0xFF);
         script_.results[step] = DDERR_GENERIC;
 
         setUpDisplay();
 
-        EXPECT_EQ(display.directDraw, nullptr);
+        EXPECT_EQ(display().directDraw, nullptr);
         const bool created = std::string(step) != "DirectDrawCreate";
         EXPECT_EQ(releasesOf("directDraw"), created ? 1 : 0);
         // What the object made goes with it: releasing them as well would release them twice.
         for (const char* made : {"primary", "offscreen", "clipper", "palette"}) EXPECT_EQ(releasesOf(made), 0) << made;
-        EXPECT_EQ(display.colourDepthUnsupported, 0);
-        EXPECT_EQ(flowField.particleCount, 0) << "the field was seeded";
+        EXPECT_EQ(display().colourDepthUnsupported, 0);
+        EXPECT_EQ(particles(), 0) << "the field was seeded";
         if (created) {
             EXPECT_EQ(script_.calls.back(), step) << "the set-up went on after the failure";
         }
@@ -303,17 +306,15 @@ TEST_F(DisplaySetUp, EveryFailedStepReleasesTheObjectOnceAndLeavesNoDisplay) {
 TEST_F(DisplaySetUp, ADepthItCannotDrawOnIsToldApartFromOtherFailures) {
     for (const DWORD bits : {1u, 4u, 15u, 0u}) {
         SCOPED_TRACE(bits);
-        TearDown();
-        script_ = Script{};
-        SetUp();
+        fresh();
         useFormat(bits, 0, 0, 0);
 
         setUpDisplay();
 
-        EXPECT_EQ(display.directDraw, nullptr);
+        EXPECT_EQ(display().directDraw, nullptr);
         EXPECT_EQ(releasesOf("directDraw"), 1);
-        EXPECT_EQ(display.colourDepthUnsupported, 1);
-        EXPECT_EQ(flowField.particleCount, 0);
+        EXPECT_EQ(display().colourDepthUnsupported, 1);
+        EXPECT_EQ(particles(), 0);
         EXPECT_EQ(script_.calls.back(), "GetPixelFormat");
     }
 }
@@ -321,11 +322,11 @@ TEST_F(DisplaySetUp, ADepthItCannotDrawOnIsToldApartFromOtherFailures) {
 TEST_F(DisplaySetUp, SucceedsWithoutChangingTheDisplayModeAndBindsEverythingToTheSaverWindow) {
     setUpDisplay();
 
-    ASSERT_EQ(display.directDraw, static_cast<IDirectDraw*>(&directDraw_));
-    EXPECT_EQ(display.primary, static_cast<IDirectDrawSurface*>(&directDraw_.primary));
-    EXPECT_EQ(display.offscreen, static_cast<IDirectDrawSurface*>(&directDraw_.offscreen));
-    EXPECT_EQ(display.clipper, static_cast<IDirectDrawClipper*>(&directDraw_.clipper));
-    EXPECT_EQ(display.palette, nullptr) << "a palette only at 8 bits";
+    ASSERT_EQ(display().directDraw, static_cast<IDirectDraw*>(&directDraw_));
+    EXPECT_EQ(display().primary, static_cast<IDirectDrawSurface*>(&directDraw_.primary));
+    EXPECT_EQ(display().offscreen, static_cast<IDirectDrawSurface*>(&directDraw_.offscreen));
+    EXPECT_EQ(display().clipper, static_cast<IDirectDrawClipper*>(&directDraw_.clipper));
+    EXPECT_EQ(display().palette, nullptr) << "a palette only at 8 bits";
     EXPECT_EQ(script_.calls, (std::vector<std::string>{"SetCooperativeLevel", "CreateSurface primary", "GetPixelFormat",
                                                        "CreateSurface offscreen", "CreateClipper", "SetHWnd",
                                                        "SetClipper"}));
@@ -339,18 +340,16 @@ TEST_F(DisplaySetUp, SucceedsWithoutChangingTheDisplayModeAndBindsEverythingToTh
     EXPECT_TRUE(off.ddsCaps.dwCaps & DDSCAPS_OFFSCREENPLAIN);
     EXPECT_FALSE(off.dwFlags & DDSD_PIXELFORMAT) << "the off-screen surface takes the screen's own format";
     EXPECT_EQ(releasesOf("directDraw"), 0);
-    EXPECT_EQ(flowField.particleCount, 38400) << "the field is seeded";
-    EXPECT_EQ(frameTarget.width, 640u);
-    EXPECT_EQ(frameTarget.height, 480u);
+    EXPECT_EQ(particles(), 38400) << "the field is seeded";
 
     // Once the display is ready a second set-up asks nothing and leaves the field as it is.
     const auto callsBefore = script_.calls;
-    const std::uint64_t fieldBefore = stateHash();
+    const std::uint64_t fieldBefore = fieldHash();
     setUpDisplay();
     EXPECT_EQ(script_.factoryCalls, 1);
     EXPECT_EQ(script_.calls, callsBefore);
-    EXPECT_EQ(display.directDraw, static_cast<IDirectDraw*>(&directDraw_));
-    EXPECT_EQ(stateHash(), fieldBefore);
+    EXPECT_EQ(display().directDraw, static_cast<IDirectDraw*>(&directDraw_));
+    EXPECT_EQ(fieldHash(), fieldBefore);
 }
 
 struct FormatCase {
@@ -369,22 +368,21 @@ TEST_F(DisplaySetUp, TakesTheScreensPixelFormatAtEachDepth) {
     };
     for (const FormatCase& c : cases) {
         SCOPED_TRACE(c.bits);
-        TearDown();
-        script_ = Script{};
-        SetUp();
+        fresh();
         useFormat(c.bits, c.red, c.green, c.blue);
 
         setUpDisplay();
 
-        ASSERT_NE(display.directDraw, nullptr);
-        EXPECT_EQ(pixelFormat.bytesPerPixel, c.bytesPerPixel);
-        EXPECT_EQ(pixelFormat.redMask, c.wantRed);
-        EXPECT_EQ(pixelFormat.greenMask, c.wantGreen);
-        EXPECT_EQ(pixelFormat.blueMask, c.wantBlue);
-        EXPECT_EQ(pixelFormat.redShift, c.redShift);
-        EXPECT_EQ(pixelFormat.greenShift, c.greenShift);
-        EXPECT_EQ(pixelFormat.blueShift, c.blueShift);
-        EXPECT_EQ(display.palette != nullptr, c.bits == 8);
+        ASSERT_NE(display().directDraw, nullptr);
+        const PixelFormat& format = display().drawing.format();
+        EXPECT_EQ(format.bytesPerPixel, c.bytesPerPixel);
+        EXPECT_EQ(format.redMask, c.wantRed);
+        EXPECT_EQ(format.greenMask, c.wantGreen);
+        EXPECT_EQ(format.blueMask, c.wantBlue);
+        EXPECT_EQ(format.redShift, c.redShift);
+        EXPECT_EQ(format.greenShift, c.greenShift);
+        EXPECT_EQ(format.blueShift, c.blueShift);
+        EXPECT_EQ(display().palette != nullptr, c.bits == 8);
     }
 }
 
@@ -393,11 +391,11 @@ TEST_F(DisplaySetUp, InstallsTheThreeThreeTwoPaletteAtEightBits) {
 
     setUpDisplay();
 
-    ASSERT_NE(display.directDraw, nullptr);
+    ASSERT_NE(display().directDraw, nullptr);
     EXPECT_TRUE(script_.paletteFlags & DDPCAPS_8BIT);
     EXPECT_EQ(script_.attachedPalette, static_cast<IDirectDrawPalette*>(&directDraw_.palette));
     auto rgb = [](const PALETTEENTRY& e) { return std::vector<int>{e.peRed, e.peGreen, e.peBlue}; };
-    const PALETTEENTRY* tables[] = {paletteTable, script_.paletteEntries}; // ours, and what DirectDraw was given
+    const PALETTEENTRY* tables[] = {display().paletteTable, script_.paletteEntries}; // ours, and what DirectDraw was given
     for (const PALETTEENTRY* table : tables) {
         EXPECT_EQ(rgb(table[0x00]), (std::vector<int>{0, 0, 0}));
         EXPECT_EQ(rgb(table[0x92]), (std::vector<int>{145, 145, 170}));
@@ -412,20 +410,20 @@ TEST_F(DisplaySetUp, InstallsTheThreeThreeTwoPaletteAtEightBits) {
 TEST_F(DisplaySetUp, AFrameThatFindsTheSurfacesLostRestoresThemForTheNext) {
     useFormat(8, 0, 0, 0);
     setUpDisplay();
-    ASSERT_NE(display.directDraw, nullptr);
+    ASSERT_NE(display().directDraw, nullptr);
     script_.lost = {"primary", "offscreen"};
     script_.calls.clear();
     script_.attachedPalette = nullptr;
-    const std::uint64_t seeded = stateHash();
+    const std::uint64_t seeded = fieldHash();
 
-    saverWindowProc(SaverWindow, FrameMessage, 0, 0);
-    EXPECT_EQ(stateHash(), seeded) << "a frame was drawn into a lost surface";
+    send(FrameMessage);
+    EXPECT_EQ(fieldHash(), seeded) << "a frame was drawn into a lost surface";
     EXPECT_TRUE(script_.lost.empty()) << "the surfaces were not restored";
     EXPECT_EQ(script_.attachedPalette, static_cast<IDirectDrawPalette*>(&directDraw_.palette));
 
-    saverWindowProc(SaverWindow, FrameMessage, 0, 0);
-    EXPECT_NE(stateHash(), seeded) << "the frame after the restore drew nothing";
-    EXPECT_EQ(display.directDraw, static_cast<IDirectDraw*>(&directDraw_));
+    send(FrameMessage);
+    EXPECT_NE(fieldHash(), seeded) << "the frame after the restore drew nothing";
+    EXPECT_EQ(display().directDraw, static_cast<IDirectDraw*>(&directDraw_));
 }
 
 MMRESULT WINAPI noTimer(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) { return 0; }
@@ -433,13 +431,12 @@ MMRESULT WINAPI noTimer(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) { return 0;
 // Without a frame timer no frame would ever be drawn: the display goes, so that the window shows the set-up's
 // failure text instead of a screen that never changes.
 TEST_F(DisplaySetUp, ATimerThatCannotStartLeavesNoDisplay) {
-    setFrameTimerStarter(noTimer);
-    saverWindowProc(SaverWindow, WM_CREATE, 0, 0);
-    setFrameTimerStarter(nullptr);
+    state_->frames.startTimer = noTimer;
+    send(WM_CREATE);
 
-    EXPECT_EQ(display.directDraw, nullptr);
+    EXPECT_EQ(display().directDraw, nullptr);
     EXPECT_EQ(releasesOf("directDraw"), 1);
-    EXPECT_EQ(frameDriver.frameTimer, 0u);
+    EXPECT_EQ(state_->frames.frameTimer, 0u);
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "shell/fault_guard.h"
+#include "win32/fault_guard.h"
 
 namespace orbisk {
 namespace {
@@ -72,7 +72,7 @@ TEST(FaultGuardDeathTest, AFaultIsReportedAndThenEndsTheProcessWithMinusOne) {
     // GetExitCodeProcess gives 0xFFFFFFFF, which the death test compares as the int -1. The report names the fault
     // as Wine learnt it from the signal: a page fault natively, an illegal instruction when the 32-bit program runs
     // under user-mode emulation.
-    EXPECT_EXIT(runGuarded(writeThroughNull, nullptr), testing::ExitedWithCode(-1),
+    EXPECT_EXIT(runGuarded(Platform{}, writeThroughNull, nullptr), testing::ExitedWithCode(-1),
                 "report: Unhandled .* at address ");
 }
 
@@ -88,7 +88,7 @@ int answerWhileGuarded(const void* context) {
 TEST(FaultGuard, AModeWithoutFaultKeepsItsResultAndTheOuterFilter) {
     const LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(outerFilter);
     LPTOP_LEVEL_EXCEPTION_FILTER during = nullptr;
-    EXPECT_EQ(runGuarded(answerWhileGuarded, &during), 42);
+    EXPECT_EQ(runGuarded(Platform{}, answerWhileGuarded, &during), 42);
     EXPECT_NE(during, nullptr) << "the guard was not the filter while the mode ran";
     EXPECT_NE(during, outerFilter) << "the guard was not the filter while the mode ran";
     EXPECT_EQ(SetUnhandledExceptionFilter(before), outerFilter);

@@ -11,8 +11,8 @@
 #include "headless/headless.h"
 #include "sim/schedule.h"
 #include "sim/tables.h"
-#include "tools/image_file.h"
-#include "tools/render_options.h"
+#include "render/image_file.h"
+#include "render/render_options.h"
 
 namespace {
 
@@ -38,8 +38,8 @@ bool writeNumberedImage(const RenderOptions& options, std::uint64_t frame, const
 }
 
 void printStats(const HeadlessRun& run, std::int32_t moved) {
-    const RunStats stats = currentStats();
-    const PatternSchedule& s = patternSchedule;
+    const RunStats stats = runStats(run.simulation().field);
+    const PatternSchedule& s = run.simulation().schedule;
     std::printf("frame %" PRIu64 "\n", run.framesRendered());
     std::printf("cursor %u\n", unsigned{stats.cursor});
     std::printf("moved %" PRId32 "\n", moved);
@@ -56,14 +56,7 @@ int main(int argc, char** argv) {
     occupyClosedStandardStreams();
     installStopSignals(0);
     const ParsedRenderCommand command = parseRenderCommand(std::vector<std::string>(argv + 1, argv + argc));
-    if (command.help) {
-        std::fputs(RenderUsage, stdout);
-        return closeStandardOutput("orbisk-render", 0);
-    }
-    if (!command.options) {
-        std::fprintf(stderr, "orbisk-render: %s (--help for usage)\n", command.error.c_str());
-        return 2;
-    }
+    if (const auto code = answerHelpOrError(command, "orbisk-render", RenderUsage, 2)) return *code;
     const RenderOptions& options = *command.options;
 
     // Find out at once, not after a long run, that the picture cannot be written.

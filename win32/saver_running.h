@@ -2,9 +2,11 @@
 // while a password guards the desktop.
 #pragma once
 
+#include "win32/shell_state.h"
+
 namespace orbisk {
 
 // Does nothing outside the older family.
-void setSaverRunning(bool running);
+void setSaverRunning(const Platform& platform, bool running);
 
 } // namespace orbisk

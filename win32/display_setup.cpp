@@ -1,14 +1,10 @@
-#include "display/display_setup.h"
+#include "win32/display_setup.h"
 
 #include "display/palette.h"
-#include "display/pixels.h"
-#include "sim/frame.h"
+#include "sim/simulation.h"
 #include "sim/tables.h"
 
 namespace orbisk {
-
-DisplayState display;
-PALETTEENTRY paletteTable[256];
 
 #if defined(_M_IX86) || defined(__i386__)
 static_assert(sizeof(DDSURFACEDESC) == 108 && sizeof(DDPIXELFORMAT) == 32, "the 32-bit DirectDraw records");
@@ -16,28 +12,24 @@ static_assert(sizeof(DDSURFACEDESC) == 108 && sizeof(DDPIXELFORMAT) == 32, "the 
 
 namespace {
 
-DirectDrawFactory directDrawFactory = DirectDrawCreate;
-
-void giveUp() { releaseDisplay(); }
-
-void fillPaletteTable() {
+void fillPaletteTable(PALETTEENTRY (&table)[256]) {
     for (int e = 0; e < 256; ++e) {
         const Colour c = paletteColour(static_cast<std::uint8_t>(e));
-        paletteTable[e] = {c.red, c.green, c.blue, 0};
+        table[e] = {c.red, c.green, c.blue, 0};
     }
 }
 
-bool createSurface(DDSURFACEDESC& description, IDirectDrawSurface** surface) {
+bool createSurface(DisplayState& display, DDSURFACEDESC& description, IDirectDrawSurface** surface) {
     description.dwSize = sizeof description;
     return display.directDraw->CreateSurface(&description, surface, nullptr) == DD_OK;
 }
 
 // The screen's channel masks, or false when its depth cannot be drawn on. At 8 bits the palette is installed.
-bool chooseMasks(DWORD bitCount, const DDPIXELFORMAT& format, DWORD masks[3]) {
+bool chooseMasks(DisplayState& display, DWORD bitCount, const DDPIXELFORMAT& format, DWORD masks[3]) {
     switch (bitCount) {
     case 8:
-        fillPaletteTable();
-        if (display.directDraw->CreatePalette(DDPCAPS_8BIT, paletteTable, &display.palette, nullptr) != DD_OK ||
+        fillPaletteTable(display.paletteTable);
+        if (display.directDraw->CreatePalette(DDPCAPS_8BIT, display.paletteTable, &display.palette, nullptr) != DD_OK ||
             display.primary->SetPalette(display.palette) != DD_OK)
             return false;
         masks[0] = PaletteRedMask, masks[1] = PaletteGreenMask, masks[2] = PaletteBlueMask;
@@ -54,35 +46,34 @@ bool chooseMasks(DWORD bitCount, const DDPIXELFORMAT& format, DWORD masks[3]) {
 
 } // namespace
 
-void setDirectDrawFactory(DirectDrawFactory factory) { directDrawFactory = factory ? factory : DirectDrawCreate; }
-
-void releaseDisplay() {
+void releaseDisplay(DisplayState& display) {
     if (!display.directDraw) return;
     display.directDraw->Release();
     display.directDraw = nullptr;
 }
 
-void setUpDisplay() {
+void setUpDisplay(DisplayState& display, Simulation& simulation, HWND saverWindow) {
     if (display.directDraw) return;
-    if (directDrawFactory(nullptr, &display.directDraw, nullptr) != DD_OK) {
+    if (display.createDirectDraw(nullptr, &display.directDraw, nullptr) != DD_OK) {
         display.directDraw = nullptr;
         return;
     }
+    const auto giveUp = [&display] { releaseDisplay(display); };
     // Exclusive and full screen, but no display mode is set: the desktop keeps its resolution and depth.
-    if (display.directDraw->SetCooperativeLevel(display.saverWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK)
+    if (display.directDraw->SetCooperativeLevel(saverWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK)
         return giveUp();
 
     DDSURFACEDESC primary{};
     primary.dwFlags = DDSD_CAPS;
     primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE; // no back buffer, no flipping
-    if (!createSurface(primary, &display.primary)) return giveUp();
+    if (!createSurface(display, primary, &display.primary)) return giveUp();
 
     // Without a readable pixel format there is nothing sound to draw with: give up as for any failed step.
     DDPIXELFORMAT format{};
     format.dwSize = sizeof format;
     if (display.primary->GetPixelFormat(&format) != DD_OK) return giveUp();
     DWORD masks[3];
-    if (!chooseMasks(format.dwRGBBitCount, format, masks)) {
+    if (!chooseMasks(display, format.dwRGBBitCount, format, masks)) {
         const bool depthUnsupported = format.dwRGBBitCount != 8;
         giveUp();
         if (depthUnsupported) display.colourDepthUnsupported = 1;
@@ -94,16 +85,18 @@ void setUpDisplay() {
     offscreen.dwWidth = FieldWidth;
     offscreen.dwHeight = FieldHeight;
     offscreen.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    if (!createSurface(offscreen, &display.offscreen)) return giveUp();
+    if (!createSurface(display, offscreen, &display.offscreen)) return giveUp();
 
     if (display.directDraw->CreateClipper(0, &display.clipper, nullptr) != DD_OK) return giveUp();
-    if (display.clipper->SetHWnd(0, display.saverWindow) != DD_OK) return giveUp();
+    if (display.clipper->SetHWnd(0, saverWindow) != DD_OK) return giveUp();
     if (display.primary->SetClipper(display.clipper) != DD_OK) return giveUp();
 
     // The tick base is read before the seeding, so the seeding's time counts into the first frame.
     const DWORD tick = GetTickCount();
-    adoptPixelFormat(format.dwRGBBitCount, masks[0], masks[1], masks[2]);
-    startSimulation(tick);
+    PixelFormat screen;
+    screen.adopt(format.dwRGBBitCount, masks[0], masks[1], masks[2]);
+    display.drawing = FrameDrawing(screen);
+    startSimulation(simulation, tick);
 }
 
 } // namespace orbisk

@@ -1,6 +1,6 @@
-#include "shell/monitor_covers.h"
+#include "win32/monitor_covers.h"
 
-#include "shell/proc_address.h"
+#include "win32/proc_address.h"
 
 namespace orbisk {
 namespace {

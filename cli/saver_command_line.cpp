@@ -1,4 +1,4 @@
-#include "shell/command_line.h"
+#include "cli/saver_command_line.h"
 
 namespace orbisk {
 namespace {

@@ -2,9 +2,11 @@
 // that the saver closes only after the provider has accepted the password.
 #pragma once
 
+#include "win32/shell_state.h"
+
 namespace orbisk {
 
-void loadPasswordVerifier();
-void unloadPasswordVerifier();
+void loadPasswordVerifier(ShellState& shell);
+void unloadPasswordVerifier(ShellState& shell);
 
 } // namespace orbisk

@@ -1,5 +1,5 @@
-// The shell's process-wide state: one record, set up once at start and read by the saver window, the frame driver
-// and the password hooks.
+// What the shell keeps of a run: set up once at start and read by the saver window, the frame driver and the
+// password hooks.
 #pragma once
 
 #include <windows.h>
@@ -10,9 +10,14 @@ namespace orbisk {
 using ImeAssociate = HIMC(WINAPI*)(HWND, HIMC); // ImmAssociateContext
 using PasswordVerifier = BOOL(WINAPI*)(HWND);   // VerifyScreenSavePwd of the password provider
 
-struct ShellState {
+// What the entry learns of the system, once, before any mode runs.
+struct Platform {
     HMODULE module = nullptr; // resources are loaded from here
     bool olderFamily = false; // Windows 95/98/Me: the password features are used only there
+};
+
+struct ShellState {
+    Platform platform;
     HWND saverWindow = nullptr;
     bool preview = false; // the saver window is a child of the desktop's preview window
     BOOL closing = FALSE; // closing was allowed; the verifier's answer when there was one
@@ -26,8 +31,7 @@ struct ShellState {
     HIMC savedImeContext = nullptr;
     HMODULE verifierModule = nullptr;
     PasswordVerifier verifier = nullptr;
+    DWORD(WINAPI* tickCount)() = GetTickCount; // the debounce's clock, unless a test hands in its own
 };
-
-extern ShellState shellState;
 
 } // namespace orbisk

@@ -10,6 +10,12 @@
 
 namespace orbisk {
 
+struct SaverState;
+
+// How the frame timer is started: timeSetEvent, unless a test hands in its own.
+using FrameTimerStarter = MMRESULT(WINAPI*)(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user,
+                                            UINT flags);
+
 struct FrameDriverState {
     DWORD clientWidth = 0, clientHeight = 0; // the client area at creation
     RECT screenRect = {};                     // the picture's place on the screen
@@ -21,21 +27,16 @@ struct FrameDriverState {
     FramePacer pacer;
     HBITMAP previewBitmap = nullptr;
     LONG previewWidth = 0, previewHeight = 0;
+    FrameTimerStarter startTimer = timeSetEvent;
 };
-
-extern FrameDriverState frameDriver;
 
 // The frame message that the timer posts to the saver window.
 inline constexpr UINT FrameMessage = WM_USER;
 
 // Acts on creation, destruction, paint and the frame message, then hands every message to shellDefaultProc.
-LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT saverWindowProc(SaverState& state, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The timer's callback; `user` is the run's SaverState.
 void CALLBACK frameTimerProc(UINT timer, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
-
-// How the frame timer is started: timeSetEvent, unless a test hands in its own.
-using FrameTimerStarter = MMRESULT(WINAPI*)(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user,
-                                            UINT flags);
-void setFrameTimerStarter(FrameTimerStarter starter);
 
 } // namespace orbisk

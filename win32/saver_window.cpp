@@ -1,13 +1,11 @@
-#include "shell/saver_window.h"
+#include "win32/saver_window.h"
 
 #include <cstdlib>
 
-#include "display/frame_driver.h"
-#include "shell/monitor_covers.h"
-#include "shell/password_verifier.h"
-#include "shell/proc_address.h"
-#include "shell/saver_running.h"
-#include "shell/shell_state.h"
+#include "win32/monitor_covers.h"
+#include "win32/password_verifier.h"
+#include "win32/proc_address.h"
+#include "win32/saver_state.h"
 
 namespace orbisk {
 namespace {
@@ -63,17 +61,17 @@ void takeScreenBack(HWND window) {
     if (GetForegroundWindow() != window) SetForegroundWindow(window);
 }
 
-void detachInputMethod(HWND window) {
+void detachInputMethod(ShellState& shell, HWND window) {
     // IMM32 is used only if something else loaded it: the saver has no text input of its own.
-    shellState.imeModule = GetModuleHandleA("IMM32.DLL");
-    if (!shellState.imeModule) return;
-    shellState.imeAssociate = procAddress<ImeAssociate>(shellState.imeModule, "ImmAssociateContext");
-    if (shellState.imeAssociate) shellState.savedImeContext = shellState.imeAssociate(window, nullptr);
+    shell.imeModule = GetModuleHandleA("IMM32.DLL");
+    if (!shell.imeModule) return;
+    shell.imeAssociate = procAddress<ImeAssociate>(shell.imeModule, "ImmAssociateContext");
+    if (shell.imeAssociate) shell.savedImeContext = shell.imeAssociate(window, nullptr);
 }
 
-void restoreInputMethod(HWND window) {
-    if (shellState.imeModule && shellState.imeAssociate && shellState.savedImeContext)
-        shellState.imeAssociate(window, shellState.savedImeContext);
+void restoreInputMethod(const ShellState& shell, HWND window) {
+    if (shell.imeModule && shell.imeAssociate && shell.savedImeContext)
+        shell.imeAssociate(window, shell.savedImeContext);
 }
 
 // The preview's help and context-menu requests belong to the desktop's window around it. WM_HELP carries a
@@ -97,14 +95,14 @@ bool isSwallowedCommand(WPARAM command) {
 void requestClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 
 // Mouse movement closes only beyond the threshold, measured from the start (or the last refused close).
-void onMouseMove(HWND window) {
+void onMouseMove(ShellState& shell, HWND window) {
     POINT now{};
     GetCursorPos(&now);
-    const DWORD moved = static_cast<DWORD>(std::abs(now.x - shellState.startCursor.x) +
-                                           std::abs(now.y - shellState.startCursor.y));
-    if (moved > shellState.mouseThreshold) {
+    const DWORD moved =
+        static_cast<DWORD>(std::abs(now.x - shell.startCursor.x) + std::abs(now.y - shell.startCursor.y));
+    if (moved > shell.mouseThreshold) {
         requestClose(window);
-        shellState.startCursor = now;
+        shell.startCursor = now;
     }
 }
 
@@ -119,12 +117,17 @@ int runMessageLoop() {
 
 } // namespace
 
-int runSaverWindow(HWND parent) {
+int runSaverWindow(const Platform& platform, HWND parent) {
+    // One saver window runs per process; its state is static, so that nothing is allocated while it runs.
+    static SaverState state;
+    ShellState& shell = state.shell;
+    shell.platform = platform;
+
     WNDCLASSA windowClass{};
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
     windowClass.lpfnWndProc = shellWindowProc;
-    windowClass.hInstance = shellState.module;
-    windowClass.hIcon = LoadIconA(shellState.module, MAKEINTRESOURCEA(100)); // none: the icon group is 102
+    windowClass.hInstance = platform.module;
+    windowClass.hIcon = LoadIconA(platform.module, MAKEINTRESOURCEA(100)); // none: the icon group is 102
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = WindowClassName;
 
@@ -132,47 +135,54 @@ int runSaverWindow(HWND parent) {
     Monitors monitors;
     if (parent) {
         plan = previewPlan(parent);
-        shellState.preview = true; // before the window exists: the frame driver reads it on creation
+        shell.preview = true; // before the window exists: the frame driver reads it on creation
     } else {
         monitors = findMonitors();
         plan = fullScreenPlan(monitors);
         if (bringRunningSaverForward()) return 0;
-        loadPasswordVerifier();
+        loadPasswordVerifier(shell);
     }
-    shellState.autoPlayMessage = shellState.olderFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+    shell.autoPlayMessage = platform.olderFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 
     int result = -1; // no window, so no quit message: the saver could not run
     if (RegisterClassA(&windowClass)) {
-        shellState.saverWindow = CreateWindowExA(plan.exStyle, WindowClassName, plan.title, plan.style, plan.x, plan.y,
-                                                 plan.width, plan.height, parent, nullptr, shellState.module, nullptr);
+        shell.saverWindow = CreateWindowExA(plan.exStyle, WindowClassName, plan.title, plan.style, plan.x, plan.y,
+                                            plan.width, plan.height, parent, nullptr, platform.module, &state);
     }
-    if (shellState.saverWindow) {
+    if (shell.saverWindow) {
         if (!parent) {
-            coverOtherMonitors(shellState.saverWindow, monitors);
-            SetForegroundWindow(shellState.saverWindow);
+            coverOtherMonitors(shell.saverWindow, monitors);
+            SetForegroundWindow(shell.saverWindow);
         }
         result = runMessageLoop();
     }
-    unloadPasswordVerifier();
+    unloadPasswordVerifier(shell);
     return result;
 }
 
 LRESULT CALLBACK shellWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool fullScreen = !shellState.preview;
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    SaverState* const state = saverStateOf(window);
+    if (!state) return DefWindowProcA(window, message, wParam, lParam); // the few messages before WM_NCCREATE
+    ShellState& shell = state->shell;
+    const bool fullScreen = !shell.preview;
     switch (message) {
     case WM_CREATE:
-        detachInputMethod(window);
-        GetCursorPos(&shellState.startCursor);
+        detachInputMethod(shell, window);
+        GetCursorPos(&shell.startCursor);
         if (fullScreen) hideCursor();
         break;
     case WM_DESTROY:
-        restoreInputMethod(window);
+        restoreInputMethod(shell, window);
         PostQuitMessage(0);
         break;
     case WM_SETTEXT:
         return 0; // the title never changes
     case WM_PAINT:
-        if (shellState.closing) return DefWindowProcA(window, message, wParam, lParam);
+        if (shell.closing) return DefWindowProcA(window, message, wParam, lParam);
         if (fullScreen) hideCursor();
         break;
     case WM_HELP:
@@ -183,7 +193,7 @@ LRESULT CALLBACK shellWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (fullScreen && isSwallowedCommand(wParam)) return 0;
         break;
     case WM_TIMER:
-        if (shellState.closing) return 0;
+        if (shell.closing) return 0;
         Sleep(0);
         break;
     case WM_KEYDOWN:
@@ -192,25 +202,26 @@ LRESULT CALLBACK shellWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (shellState.closing) return DefWindowProcA(window, message, wParam, lParam);
+        if (shell.closing) return DefWindowProcA(window, message, wParam, lParam);
         break;
     default:
         break;
     }
-    return saverWindowProc(window, message, wParam, lParam);
+    return saverWindowProc(*state, window, message, wParam, lParam);
 }
 
-LRESULT shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!shellState.preview && !shellState.closing) {
-        if (message == WM_CLOSE && shellState.olderFamily) {
-            if (!verifyBeforeClose(window)) {
-                GetCursorPos(&shellState.startCursor); // movement counts afresh from here
-                if (!shellState.verifying) takeScreenBack(window); // not over the verifier's own dialog
+LRESULT shellDefaultProc(ShellState& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool olderFamily = shell.platform.olderFamily;
+    if (!shell.preview && !shell.closing) {
+        if (message == WM_CLOSE && olderFamily) {
+            if (!verifyBeforeClose(shell, window)) {
+                GetCursorPos(&shell.startCursor); // movement counts afresh from here
+                if (!shell.verifying) takeScreenBack(window); // not over the verifier's own dialog
                 return 0;
             }
-        } else if (message == VerifyRequest && shellState.olderFamily) {
-            return shellState.verifier ? shellState.verifier(window) : 1;
-        } else if (!shellState.verifying) {
+        } else if (message == VerifyRequest && olderFamily) {
+            return shell.verifier ? shell.verifier(window) : 1;
+        } else if (!shell.verifying) {
             switch (message) {
             case WM_SHOWWINDOW:
                 if (wParam) hideCursor();
@@ -234,37 +245,36 @@ LRESULT shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
                 requestClose(window);
                 break;
             case WM_MOUSEMOVE:
-                onMouseMove(window);
+                onMouseMove(shell, window);
                 break;
             default:
                 break;
             }
         }
     }
-    if (message != 0 && message == shellState.autoPlayMessage) {
+    if (message != 0 && message == shell.autoPlayMessage) {
         requestClose(window);
-        return shellState.verifier ? 1 : 0; // 1 cancels AutoPlay while a password guards the desktop
+        return shell.verifier ? 1 : 0; // 1 cancels AutoPlay while a password guards the desktop
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-BOOL verifyBeforeClose(HWND window) {
-    if (shellState.verifying || shellState.closing) return FALSE;
-    if (!shellState.verifier) {
-        shellState.closing = TRUE;
+BOOL verifyBeforeClose(ShellState& shell, HWND window) {
+    if (shell.verifying || shell.closing) return FALSE;
+    if (!shell.verifier) {
+        shell.closing = TRUE;
         return TRUE;
     }
-    if (shellState.lastVerifyTick != static_cast<DWORD>(-1) &&
-        GetTickCount() - shellState.lastVerifyTick < VerifyDebounceMs)
-        return shellState.closing;
-    shellState.verifying = true;
+    if (shell.lastVerifyTick != static_cast<DWORD>(-1) && shell.tickCount() - shell.lastVerifyTick < VerifyDebounceMs)
+        return shell.closing;
+    shell.verifying = true;
     MSG dropped;
     for (int k = 0; k < 2; ++k) PeekMessageA(&dropped, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
-    shellState.closing = static_cast<BOOL>(SendMessageA(window, VerifyRequest, 0, 0));
-    shellState.verifying = false;
-    if (!shellState.closing) hideCursor(); // the verifier's dialog showed it
-    shellState.lastVerifyTick = GetTickCount();
-    return shellState.closing;
+    shell.closing = static_cast<BOOL>(SendMessageA(window, VerifyRequest, 0, 0));
+    shell.verifying = false;
+    if (!shell.closing) hideCursor(); // the verifier's dialog showed it
+    shell.lastVerifyTick = shell.tickCount();
+    return shell.closing;
 }
 
 } // namespace orbisk

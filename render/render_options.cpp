@@ -1,4 +1,4 @@
-#include "tools/render_options.h"
+#include "render/render_options.h"
 
 namespace orbisk {
 namespace {

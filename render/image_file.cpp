@@ -1,4 +1,4 @@
-#include "tools/image_file.h"
+#include "render/image_file.h"
 
 #include <png.h>
 

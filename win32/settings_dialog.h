@@ -8,7 +8,7 @@ namespace orbisk {
 
 // Shows the dialog modally, owned by `owner` (or by nobody). Returns 1 after OK, 2 after Esc or the close box, and
 // DialogBoxParamA's failure value when the dialog cannot be made.
-int showSettingsDialog(HWND owner);
+int showSettingsDialog(HMODULE module, HWND owner);
 
 // Registers what the dialog's controls need; this dialog uses only the system's classes.
 BOOL prepareSettingsDialog(HMODULE module);

@@ -1,13 +1,12 @@
-#include "shell/entry.h"
+#include "win32/entry.h"
 
 #include <cstdint>
 
-#include "shell/command_line.h"
-#include "shell/fault_guard.h"
-#include "shell/proc_address.h"
-#include "shell/saver_window.h"
-#include "shell/settings_dialog.h"
-#include "shell/shell_state.h"
+#include "cli/saver_command_line.h"
+#include "win32/fault_guard.h"
+#include "win32/proc_address.h"
+#include "win32/saver_window.h"
+#include "win32/settings_dialog.h"
 
 namespace orbisk {
 namespace {
@@ -28,19 +27,26 @@ HWND windowOrForeground(std::uint32_t handle) {
 
 const char* nextCharacter(const char* text) { return CharNextA(text); }
 
+struct ModeRun {
+    Platform platform;
+    const char* tail;
+};
+
 int runSwitch(const void* context) {
-    const SwitchReading reading = readSwitch(static_cast<const char*>(context));
+    const auto& run = *static_cast<const ModeRun*>(context);
+    const SwitchReading reading = readSwitch(run.tail);
     if (!reading.mode) return -1;
     switch (*reading.mode) {
     case SaverMode::Settings:
-        return showSettingsDialog(reading.window == WindowRule::OwnerOrForeground ? windowOrForeground(reading.handle())
-                                                                                  : nullptr);
+        return showSettingsDialog(run.platform.module, reading.window == WindowRule::OwnerOrForeground
+                                                           ? windowOrForeground(reading.handle())
+                                                           : nullptr);
     case SaverMode::Preview: {
         const HWND parent = windowFromHandle(reading.handle());
-        return reading.handle() != 0 && IsWindow(parent) ? runSaverWindow(parent) : -1;
+        return reading.handle() != 0 && IsWindow(parent) ? runSaverWindow(run.platform, parent) : -1;
     }
-    case SaverMode::FullScreen: return runSaverWindow(nullptr);
-    case SaverMode::ChangePassword: return shellState.olderFamily ? changePasswordMode(reading.handleText) : -1;
+    case SaverMode::FullScreen: return runSaverWindow(run.platform, nullptr);
+    case SaverMode::ChangePassword: return run.platform.olderFamily ? changePasswordMode(reading.handleText) : -1;
     }
     return -1;
 }
@@ -60,9 +66,8 @@ int changePasswordMode(const char* text) {
 }
 
 int selectMode(HMODULE module, HMODULE, const char* tail, int) {
-    shellState.module = module;
-    shellState.olderFamily = isOlderFamily();
-    return runGuarded(runSwitch, tail);
+    const ModeRun run = {{module, isOlderFamily()}, tail};
+    return runGuarded(run.platform, runSwitch, &run);
 }
 
 void shellEntry() {

@@ -6,7 +6,14 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include "display/frame_drawing.h"
+
 namespace orbisk {
+
+struct Simulation;
+
+// How the DirectDraw object is made: DirectDrawCreate, unless a test hands in its own.
+using DirectDrawFactory = HRESULT(WINAPI*)(GUID* driver, IDirectDraw** object, IUnknown* outer);
 
 struct DisplayState {
     IDirectDraw* directDraw = nullptr; // null: no display (never set up, failed, or torn down)
@@ -15,21 +22,16 @@ struct DisplayState {
     IDirectDrawClipper* clipper = nullptr;
     IDirectDrawPalette* palette = nullptr; // only at 8 bits per pixel
     WORD colourDepthUnsupported = 0;       // the screen is not at 8, 16, 24 or 32 bits per pixel; never cleared
-    HWND saverWindow = nullptr;            // recorded by the frame driver before the set-up
+    PALETTEENTRY paletteTable[256] = {};   // the 3-3-2 palette, filled at 8 bits per pixel
+    FrameDrawing drawing;                  // in the screen's format, once the set-up knows it
+    DirectDrawFactory createDirectDraw = DirectDrawCreate;
 };
 
-extern DisplayState display;
-extern PALETTEENTRY paletteTable[256];
-
-// How the DirectDraw object is made: DirectDrawCreate, unless a test hands in its own.
-using DirectDrawFactory = HRESULT(WINAPI*)(GUID* driver, IDirectDraw** object, IUnknown* outer);
-void setDirectDrawFactory(DirectDrawFactory factory);
-
-// Does nothing once the display is ready. On success the pixel format and the plot limits are known, the frame
-// clock starts and the field is seeded; on a failure the DirectDraw object is released and left null.
-void setUpDisplay();
+// Does nothing once the display is ready. On success the screen's format is known, the frame clock starts and the
+// field is seeded; on a failure the DirectDraw object is released and left null.
+void setUpDisplay(DisplayState& display, Simulation& simulation, HWND saverWindow);
 
 // Releases the DirectDraw object, and with it everything made from it.
-void releaseDisplay();
+void releaseDisplay(DisplayState& display);
 
 } // namespace orbisk

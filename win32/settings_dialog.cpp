@@ -1,10 +1,9 @@
-#include "shell/settings_dialog.h"
+#include "win32/settings_dialog.h"
 
 #include <shellapi.h>
 
 #include "resources/maker.h"
 #include "resources/resource_ids.h"
-#include "shell/shell_state.h"
 
 namespace orbisk {
 namespace {
@@ -30,10 +29,9 @@ static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the 32-bit shell takes a 60-byte
 
 BOOL prepareSettingsDialog(HMODULE) { return TRUE; }
 
-int showSettingsDialog(HWND owner) {
-    prepareSettingsDialog(shellState.module);
-    return static_cast<int>(
-        DialogBoxParamA(shellState.module, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settingsDialogProc, 0));
+int showSettingsDialog(HMODULE module, HWND owner) {
+    prepareSettingsDialog(module);
+    return static_cast<int>(DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settingsDialogProc, 0));
 }
 
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -1,7 +1,0 @@
-#include "shell/shell_state.h"
-
-namespace orbisk {
-
-ShellState shellState;
-
-} // namespace orbisk
