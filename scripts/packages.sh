@@ -73,7 +73,7 @@ NATIVE_PACKAGES+=(dpkg-dev file debootstrap libxml2-utils man-db)
 XSCREENSAVER_TEST_PACKAGES=(xscreensaver x11-apps imagemagick)
 
 # The Windows side: the 32-bit saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side
-# of the Windows test platform (tests/windows/wine32/root.sh): a virtual display, screenshots, input; and for two
+# of the Windows test platform (scripts/wine32/root.sh): a virtual display, screenshots, input; and for two
 # monitors, Xorg's dummy driver and xrandr.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest debootstrap
                   xvfb x11-utils x11-apps xdotool imagemagick xserver-xorg-core xserver-xorg-video-dummy

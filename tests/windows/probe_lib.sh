@@ -3,7 +3,7 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 SAVER=${SAVER:-$ROOT/build-win32/orbisk.scr}
 PROBE=$ROOT/build-win32/tests/windows/probe.exe
-source "$ROOT/tests/windows/wine-session.sh"
+source "$ROOT/scripts/wine32/session.sh"
 wine_session_enter "$SESSION"
 
 # "Vantrel・" in code page 932: the settings dialog's caption.

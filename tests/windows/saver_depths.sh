@@ -4,7 +4,7 @@
 set -uo pipefail
 here=$(dirname "$0")
 depth=${1:?depth}
-source "$here/wine-session.sh"
+source "$here/../../scripts/wine32/session.sh"
 wine_session_start "saver-depth$depth-$$" "$depth" || exit 1
 source "$here/saver_lib.sh"
 trap 'stop_saver; wine_session_stop; rm -rf "$SESSION_DIR" "$SHOTS"' EXIT

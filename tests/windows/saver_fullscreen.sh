@@ -6,7 +6,7 @@
 # Wine takes about two seconds from the saver's close to the end of the process (without a window manager it waits
 # for the X window to be withdrawn), so "did not close" is judged after three seconds and "closed" within five.
 set -uo pipefail
-source "$(dirname "$0")/wine-session.sh"
+source "$(dirname "$0")/../../scripts/wine32/session.sh"
 wine_session_enter "${1:-main}"
 source "$(dirname "$0")/saver_lib.sh"
 trap 'stop_saver; rm -rf "$SHOTS"' EXIT

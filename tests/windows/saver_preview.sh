@@ -4,7 +4,7 @@
 # (with exit code 0) when the host window is destroyed, while the host's process lives on.
 set -uo pipefail
 here=$(dirname "$0")
-source "$here/wine-session.sh"
+source "$here/../../scripts/wine32/session.sh"
 wine_session_enter "${1:-main}"
 source "$here/saver_lib.sh"
 HOST=$ROOT/build-win32/tests/windows/probe.exe

@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 out=$(realpath -m "${1:-$here/../../docs/settings-dialog.png}")
 SESSION=screenshot
 
-source "$here/wine-session.sh"
+source "$here/../../scripts/wine32/session.sh"
 trap 'wine_session_stop "$WINE_HOME/sessions/$SESSION"' EXIT
 wine_session_start $SESSION 24
 source "$here/probe_lib.sh"

@@ -18,7 +18,7 @@ BUILD=${ORBISK_BUILD:-$HERE/../../../build-win32}
 PROBE=$BUILD/tests/windows/probe.exe
 DOUBLES=$BUILD/tests/windows/password
 
-source "$HERE/../wine-session.sh"
+source "$HERE/../../../scripts/wine32/session.sh"
 source "$HERE/../checks.sh"
 # The prefix is large and made afresh each time; the run directory (traces, logs) stays for a look afterwards.
 trap 'wine_session_stop; rm -rf "$SESSION_DIR/prefix"' EXIT

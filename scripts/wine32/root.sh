@@ -1,7 +1,7 @@
 # The Windows test platform: 32-bit Wine in a Debian root of its own. These machines cannot execute 32-bit x86 code,
 # so every 32-bit program of the root (the 32-bit Wine loader, and with it the saver) runs under qemu-i386 10 (from
 # trixie), to which a binfmt_misc entry of our own sends 32-bit ELF files while a session runs (hold-binfmt). The
-# 64-bit side of Wine runs natively. Sourced by wine-session.sh.
+# 64-bit side of Wine runs natively. Sourced by session.sh.
 #
 # The root is made once per machine and kept in $ORBISK_CACHE (default /var/cache/orbisk) under a key of what goes
 # into it: a change of the package list or of the way it is made gives a new key, and the old root is removed. It
@@ -54,7 +54,7 @@ wine32_root() {
 wine32_make() {
     local root=$1
     rm -rf --one-file-system "$root"
-    source "$WINE32_HERE/../../../scripts/packages.sh"
+    source "$WINE32_HERE/../packages.sh"
     three_times debootstrap --variant=minbase "$WINE32_SUITE" "$root" "$WINE32_MIRROR"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     mount -t proc proc "$root/proc"

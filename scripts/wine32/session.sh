@@ -1,15 +1,13 @@
-# Wine sessions for the Windows tests, sourced by scripts and test drivers. A session is an Xvfb display of its own
+# Wine sessions for the Windows tests and scripts/run, sourced by them. A session is an Xvfb display of its own
 # with a Wine prefix of its own (Wine ties its desktop to the display of its first process): it is started and
 # stopped by PID, and nothing of it outlives wine_session_stop.
 #
-# Wine is the Windows test platform's (wine32/root.sh): 32-bit Wine under user-mode emulation in a Debian root of its
-# own, which runs the shipped 32-bit saver itself. Each session turns the platform's binfmt entry on for as long as it
-# runs.
+# Wine is the Windows test platform's (root.sh): 32-bit Wine under user-mode emulation in a Debian root of its own,
+# which runs the shipped 32-bit saver itself. Each session turns the platform's binfmt entry on for as long as it runs.
 
-WINE_SESSION_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$WINE_SESSION_HERE/wine32/root.sh"
-WINE_HOME=${WINE_HOME:-$(cd "$WINE_SESSION_HERE/../.." && pwd)/build-win32/wine}
-export WINE=$WINE_SESSION_HERE/wine32/wine WINESERVER=$WINE_SESSION_HERE/wine32/wineserver
+source "$(dirname "${BASH_SOURCE[0]}")/root.sh"
+WINE_HOME=${WINE_HOME:-$(cd "$WINE32_HERE/../.." && pwd)/build-win32/wine}
+export WINE=$WINE32_HERE/wine WINESERVER=$WINE32_HERE/wineserver
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The saver's texts are Shift-JIS: Wine gives a program code page 932 only under a Japanese locale.
 export WINE_LANG=ja_JP.UTF-8
@@ -45,7 +43,7 @@ wine_template() {
         rm -rf "$WINE_HOME/template"
         export WINEPREFIX=$WINE_HOME/template
         # The 64-bit wineboot runs natively; the prefix it makes holds the 32-bit system as well.
-        DISPLAY= env LANG="$WINE_LANG" "$WINE_SESSION_HERE/wine32/enter" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+        DISPLAY= env LANG="$WINE_LANG" "$WINE32_HERE/enter" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
         wine_reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f
         wine_reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
         # No window manager runs. Wine's windows are its own, not the manager's: it frames them itself, and a window
@@ -88,7 +86,7 @@ session_display_start() {
     rm -f "$SESSION_DIR/display"
     exec 3>"$SESSION_DIR/display"
     if [ "$screen" = two-monitors ]; then
-        setsid Xorg -displayfd 3 -config "$WINE_SESSION_HERE/two-monitors.conf" -logfile "$SESSION_DIR/x.log" -wr \
+        setsid Xorg -displayfd 3 -config "$WINE32_HERE/two-monitors.conf" -logfile "$SESSION_DIR/x.log" -wr \
             -noreset -nolisten tcp -novtswitch -sharevts </dev/null >"$SESSION_DIR/x.out" 2>&1 &
     else
         setsid Xvfb -displayfd 3 -screen 0 "${screen}x$depth" -nolisten tcp -noreset </dev/null \
