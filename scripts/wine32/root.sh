@@ -19,8 +19,11 @@ for library in libfreetype6 libfontconfig1 libxrandr2 libxrender1 libxi6 libxcur
 done
 # Raise when the way the root is made changes.
 WINE32_RECIPE=1
-WINE32_KEY=$(printf '%s\n' "$WINE32_RECIPE" "$WINE32_SUITE" "${WINE32_PACKAGES[@]}" qemu-user/trixie ja_JP.UTF-8 |
-    sha256sum | cut -c1-12)
+# The saver's texts are Shift-JIS: Wine gives a program code page 932 only under a Japanese locale, which the root
+# holds and `enter` gives every program.
+export ORBISK_WINE_LANG=ja_JP.UTF-8
+WINE32_KEY=$(printf '%s\n' "$WINE32_RECIPE" "$WINE32_SUITE" "${WINE32_PACKAGES[@]}" qemu-user/trixie \
+    "$ORBISK_WINE_LANG" | sha256sum | cut -c1-12)
 export ORBISK_WINE_ROOT=$ORBISK_CACHE/wine32-$WINE32_KEY
 
 # wine32_propagation: how a mount namespace of ours treats the mounts it starts with: private, so that what it mounts
@@ -70,8 +73,7 @@ wine32_make() {
     rm -rf "$root/etc/apt/sources.list.d/trixie.list" "$root/etc/apt/preferences.d/trixie" "$root"/tmp/* \
         "$root"/var/lib/apt/lists/*
     chroot "$root" apt-get clean
-    # The saver's texts are Shift-JIS: Wine gives a program code page 932 only under a Japanese locale.
-    chroot "$root" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    chroot "$root" localedef -i ja_JP -f UTF-8 "$ORBISK_WINE_LANG"
     touch "$root/.ready"
 }
 

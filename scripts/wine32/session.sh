@@ -9,12 +9,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/root.sh"
 WINE_HOME=${WINE_HOME:-$(cd "$WINE32_HERE/../.." && pwd)/build-win32/wine}
 export WINE=$WINE32_HERE/wine WINESERVER=$WINE32_HERE/wineserver
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# The saver's texts are Shift-JIS: Wine gives a program code page 932 only under a Japanese locale.
-export WINE_LANG=ja_JP.UTF-8
 
-# Every Wine program of a session runs under the Japanese locale; `env` sets it without this shell trying to.
-wine_run() { env LANG="$WINE_LANG" "$WINE" "$@"; }
-wine_reg() { wine_run reg "$@" >/dev/null; }
+wine_reg() { "$WINE" reg "$@" >/dev/null; }
 
 # pe_machine FILE: what a Windows program is built for, from its file header: i386 or x86-64.
 pe_machine() {
@@ -43,7 +39,7 @@ wine_template() {
         rm -rf "$WINE_HOME/template"
         export WINEPREFIX=$WINE_HOME/template
         # The 64-bit wineboot runs natively; the prefix it makes holds the 32-bit system as well.
-        DISPLAY= env LANG="$WINE_LANG" "$WINE32_HERE/enter" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+        DISPLAY= "$WINE32_HERE/enter" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
         wine_reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f
         wine_reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
         # No window manager runs. Wine's windows are its own, not the manager's: it frames them itself, and a window
@@ -111,8 +107,8 @@ session_display_start() {
 session_wine_start() {
     # A server that stays up, and the keeper's desktop, spare every program the start and the two-second linger of
     # a new server; Wine's background programs start here, away from every test's output.
-    setsid env LANG="$WINE_LANG" "$WINESERVER" -p </dev/null >/dev/null 2>&1
-    setsid env LANG="$WINE_LANG" "$WINE" "$WINE_HOME/../tests/windows/orbisk_keeper.exe" </dev/null \
+    setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    setsid "$WINE" "$WINE_HOME/../tests/windows/orbisk_keeper.exe" </dev/null \
         >"$SESSION_DIR/keeper.out" 2>&1 &
     echo $! >"$SESSION_DIR/keeper.pid"
     # Wait for the keeper's window: until then Wine's background programs are not up, and the first test program

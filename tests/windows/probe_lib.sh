@@ -13,10 +13,10 @@ MINUS_ONE=4294967295 # an exit code of -1, as the probe prints it
 source "$ROOT/tests/windows/checks.sh"
 started=()
 
-probe() { wine_run "$PROBE" "$@"; }
+probe() { "$WINE" "$PROBE" "$@"; }
 
 # In the background, so that $! is the probe's own process.
-probe_in_background() { env LANG="$WINE_LANG" "$WINE" "$PROBE" "$@" & }
+probe_in_background() { "$WINE" "$PROBE" "$@" & }
 
 # Closes a settings dialog that a failed check left open, and stops the probes that the script started.
 stop_started() {
@@ -52,7 +52,7 @@ exit_code() {
 
 # run COMMANDLINE: runs a program that shows nothing to wait for, and prints its exit code.
 run() {
-    timeout 20 env LANG="$WINE_LANG" "$WINE" "$PROBE" run "$1"
+    timeout 20 "$WINE" "$PROBE" run "$1"
     [ $? -ne 124 ] || echo "still running after 20 s"
 }
 

@@ -17,7 +17,7 @@ check() { # check DESCRIPTION COMMAND...: runs the command as the test of one ex
 
 # Starts the saver with ARGS in the background; SAVER_PID is the Windows process itself.
 start_saver() {
-    env LANG="$WINE_LANG" "$WINE" "$SAVER" "$@" >"$SHOTS/saver.out" 2>&1 &
+    "$WINE" "$SAVER" "$@" >"$SHOTS/saver.out" 2>&1 &
     SAVER_PID=$!
 }
 

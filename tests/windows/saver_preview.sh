@@ -12,7 +12,7 @@ host_pid=
 trap 'stop_saver; [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null; rm -rf "$SHOTS"' EXIT
 
 # The host's client area: 320x240 at (100,100), twice the stored picture in each direction.
-env LANG="$WINE_LANG" "$WINE" "$HOST" host-at 100 100 320 240 >"$SHOTS/host.out" 2>/dev/null &
+"$WINE" "$HOST" host-at 100 100 320 240 >"$SHOTS/host.out" 2>/dev/null &
 host_pid=$!
 for _ in $(seq 100); do [ -s "$SHOTS/host.out" ] && break; sleep 0.1; done
 host=$(head -1 "$SHOTS/host.out" | tr -d '\r')
@@ -24,7 +24,7 @@ host=$(head -1 "$SHOTS/host.out" | tr -d '\r')
 WINEDEBUG=+bitblt start_saver /p "$host"
 child=
 for _ in $(seq 100); do
-    child=$(env LANG="$WINE_LANG" "$WINE" "$HOST" child "$host" 2>/dev/null | tr -d '\r')
+    child=$("$WINE" "$HOST" child "$host" 2>/dev/null | tr -d '\r')
     [ -n "$child" ] && break
     sleep 0.1
 done
@@ -42,10 +42,10 @@ xdotool mousemove 150 150 && sleep 0.2 && xdotool mousemove 300 300 click 1 && s
 xdotool click 3 key a key Escape key space
 sleep 3
 check "keys, clicks and mouse movement leave the preview running" kill -0 "$SAVER_PID"
-check "the preview window is still there" test "$(env LANG="$WINE_LANG" "$WINE" "$HOST" child "$host" 2>/dev/null |
+check "the preview window is still there" test "$("$WINE" "$HOST" child "$host" 2>/dev/null |
     tr -d '\r')" = "$child"
 
-env LANG="$WINE_LANG" "$WINE" "$HOST" send "$host" 16 0 0 >/dev/null 2>&1 # WM_CLOSE
+"$WINE" "$HOST" send "$host" 16 0 0 >/dev/null 2>&1 # WM_CLOSE
 if wait_saver 5; then
     check "the preview ends with the host window, with exit code 0 (got $SAVER_RC)" test "$SAVER_RC" -eq 0
 else

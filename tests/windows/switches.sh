@@ -41,7 +41,7 @@ cp "$PROBE" "$older_probe"
 for name in orbisk-older.scr orbisk-older-probe.exe; do
     wine_reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /t REG_SZ /d win98 /f
 done
-check "the setting makes a program see Windows 98" "1 4.10" "$(wine_run "$older_probe" platform)"
+check "the setting makes a program see Windows 98" "1 4.10" "$("$WINE" "$older_probe" platform)"
 
 older=$(windows_path "$older_saver")
 check "/a with a window: 0, and the window owns the change" "0 $a" "$(owner_of_change "$older /a $a")"

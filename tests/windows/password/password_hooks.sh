@@ -63,12 +63,12 @@ start_saver() {
     shift
     rm -f "$RUN/calls.log"
     TRACE=$RUN/trace-$((++runs))
-    WINEDEBUG=+loaddll,trace+system,trace+reg env LANG="$WINE_LANG" "$WINE" "$RUN/$saver" "$@" 2>"$TRACE" &
+    WINEDEBUG=+loaddll,trace+system,trace+reg "$WINE" "$RUN/$saver" "$@" 2>"$TRACE" &
     SAVER_PID=$!
 }
 runs=0
 
-probe() { env LANG="$WINE_LANG" "$WINE" "$PROBE" "$@" | tr -d '\r'; }
+probe() { "$WINE" "$PROBE" "$@" | tr -d '\r'; }
 
 # wait_full_screen: waits until the full-screen window is up (its handle goes to SAVER_WINDOW) and has had its first
 # moments (Wine sends a mouse move at the pointer's place shortly after creation).
@@ -211,7 +211,7 @@ flood() {
         xdotool "${commands[@]}"
         if [ $((round % 5)) -eq 0 ]; then
             # Another program's window comes up: the saver loses the activation.
-            env LANG="$WINE_LANG" "$WINE" "$PROBE" host "Orbisk password flood" >/dev/null &
+            "$WINE" "$PROBE" host "Orbisk password flood" >/dev/null &
             host=$!
             timeout 10 xdotool search --sync --onlyvisible --name '^Orbisk password flood$' >/dev/null
             INPUTS=$((INPUTS + 1))
@@ -248,7 +248,7 @@ case_refusing_then_accepting() {
         "$([[ $verdict =~ ^[0-9]+$ ]] && [ "$verdict" -lt $((INPUTS / 4)) ] && echo yes || echo no)"
     # Another program's window comes up and stays: losing the activation asks the provider, minimised the exclusive
     # full-screen window and lost its surfaces; refused, the saver takes the screen back by itself.
-    env LANG="$WINE_LANG" "$WINE" "$PROBE" host "Orbisk foreign window" >/dev/null &
+    "$WINE" "$PROBE" host "Orbisk foreign window" >/dev/null &
     local foreign=$! placement= tries
     timeout 10 xdotool search --sync --onlyvisible --name '^Orbisk foreign window$' >/dev/null
     for tries in $(seq 50); do
@@ -276,7 +276,7 @@ case_preview() {
     password_value REG_DWORD 1
     provider verifier
     answer 1
-    env LANG="$WINE_LANG" "$WINE" "$PROBE" host "Orbisk password preview host" >"$RUN/host" &
+    "$WINE" "$PROBE" host "Orbisk password preview host" >"$RUN/host" &
     local host=$! handle=
     local tries
     for tries in $(seq 100); do
