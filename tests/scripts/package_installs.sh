@@ -4,7 +4,7 @@
 # one line that names it.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/packages.sh"
-source "$(dirname "$0")/../windows/checks.sh"
+source "$(dirname "$0")/../checks.sh"
 
 sleep() { :; } # the pauses between attempts
 apt-get() {

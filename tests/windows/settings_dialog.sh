@@ -3,49 +3,52 @@
 # caption, controls, picture and icon, its owner for each form of the command line, the ways to close it and their
 # exit codes, and the button that opens the maker's page (MAKER_URL, as the build was configured).
 set -uo pipefail
-SESSION=$1 URL=$2
-source "$(dirname "$0")/probe_lib.sh"
+URL=$2
+source "$(dirname "$0")/e2e.sh"
+enter_session "$1"
 resources=$ROOT/resources
-convert=/usr/bin/convert compare=/usr/bin/compare # ImageMagick's own, not a stand-in earlier on PATH
 
 hex() { od -An -tx1 | tr -d ' \n'; }
 shift_jis_hex() { printf '%s' "$1" | iconv -f UTF-8 -t CP932 | hex; }
 
-host OwnerA && a=$HOST
-host OwnerB && b=$HOST
+# key_to_dialog KEY: types a key into the dialog, which must have the keyboard focus: without a window manager the
+# focus follows the pointer unless it is set.
+key_to_dialog() {
+    local window
+    window=$(x_window '^Vantrel・$') && timeout 10 xdotool windowfocus --sync "$window" && xdotool key "$1"
+}
+
+# click X Y: nothing without a point.
+click() { [ $# -eq 2 ] && xdotool mousemove "$1" "$2" click 1; }
+
+probe_window host OwnerA && a=$HOST
+probe_window host OwnerB && b=$HOST
 
 # Wine opens an address with winebrowser, which runs the browsers its setting names: here a script that writes down
 # the address it is given.
-browser=$SESSION_DIR/browser
-printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$SESSION_DIR/browser.log" >"$browser"
+browser=$RUN/browser
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$RUN/browser.log" >"$browser"
 chmod +x "$browser"
-rm -f "$SESSION_DIR/browser.log"
 wine_reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d "$browser" /f
 
 # open_dialog COMMANDLINE: runs the saver with host B in the foreground and waits for the dialog; sets DIALOG.
 open_dialog() {
     probe activate "$b"
-    start "$1"
+    start_line "$1"
     DIALOG=$(find_dialog)
     [ -n "$DIALOG" ] && return 0
     check "a dialog captioned \"Vantrel・\" opens for: $1" open "none"
     return 1
 }
 
-# pages N: waits up to 10 s for the browser to have been asked N times, and prints the addresses it was given.
-pages() {
-    local deadline=$((SECONDS + 10))
-    while [ "$(cat "$SESSION_DIR/browser.log" 2>/dev/null | wc -l)" -lt "$1" ] && [ $SECONDS -lt $deadline ]; do
-        sleep 0.1
-    done
-    cat "$SESSION_DIR/browser.log" 2>/dev/null | tr '\n' ' '
-}
+# pages: the addresses the browser was given.
+pages() { tr '\n' ' ' <"$RUN/browser.log" 2>/dev/null; }
 
 # likeness SCREENSHOT RECTANGLE REFERENCE: the root-mean-square difference (0 to 1) between a part of the screen
 # and a picture of the same size.
 likeness() {
-    $convert "$1" -crop "$2" +repage "$SESSION_DIR/part.png"
-    $compare -metric RMSE "$SESSION_DIR/part.png" "$3" null: 2>&1 | sed 's/.*(\(.*\))/\1/'
+    $CONVERT "$1" -crop "$2" +repage "$RUN/part.png"
+    $COMPARE -metric RMSE "$RUN/part.png" "$3" null: 2>&1 | sed 's/.*(\(.*\))/\1/'
 }
 close_to() { awk -v d="$1" 'BEGIN { print (d != "" && d < 0.08) ? "yes" : "no (" d ")" }'; }
 
@@ -67,17 +70,17 @@ if open_dialog "$saver"; then
     # The picture and the icon on the screen. The static control stretches the 160 x 120 picture into its client
     # area, which its frame makes smaller; the icon is its 256-colour image on the dialog's background.
     sleep 0.3 # the dialog's first paint
-    xwd -root -silent >"$SESSION_DIR/screen.xwd"
+    screen=$(shot screen)
     read -r left top right bottom < <(awk 'NR == 2 { gsub(",", " ", $5); print $5 }' <<<"$controls")
     size=$((right - left))x$((bottom - top))
-    $convert "$resources/preview.bmp" -sample "$size!" "$SESSION_DIR/picture.png"
+    $CONVERT "$resources/preview.bmp" -sample "$size!" "$RUN/picture.png"
     check "the picture is shown" yes \
-        "$(close_to "$(likeness "$SESSION_DIR/screen.xwd" "$size+$left+$top" "$SESSION_DIR/picture.png")")"
+        "$(close_to "$(likeness "$screen" "$size+$left+$top" "$RUN/picture.png")")"
     read -r left top right bottom < <(awk 'NR == 3 { gsub(",", " ", $5); print $5 }' <<<"$controls")
-    background=$($convert "$SESSION_DIR/screen.xwd" -format "%[hex:p{$((left - 2)),$((top - 2))}]" info:)
-    $convert -size 32x32 "xc:#$background" "$resources/orbisk.ico[1]" -composite "$SESSION_DIR/icon.png"
+    background=$($CONVERT "$screen" -format "%[hex:p{$((left - 2)),$((top - 2))}]" info:)
+    $CONVERT -size 32x32 "xc:#$background" "$resources/orbisk.ico[1]" -composite "$RUN/icon.png"
     check "the icon is shown" yes \
-        "$(close_to "$(likeness "$SESSION_DIR/screen.xwd" "32x32+$left+$top" "$SESSION_DIR/icon.png")")"
+        "$(close_to "$(likeness "$screen" "32x32+$left+$top" "$RUN/icon.png")")"
 
     key_to_dialog Return
     check "Enter ends it with 1" 1 "$(exit_code)"
@@ -85,16 +88,16 @@ fi
 
 # A quoted program name with a blank in it, and the owner written after a colon; the maker's page, twice; the close
 # box.
-cp "$SAVER" "$SESSION_DIR/Orbisk Saver.scr"
-if open_dialog "\"$(windows_path "$SESSION_DIR/Orbisk Saver.scr")\" /c:$a"; then
+cp "$SAVER" "$RUN/Orbisk Saver.scr"
+if open_dialog "\"$(windows_path "$RUN/Orbisk Saver.scr")\" /c:$a"; then
     check "/c:window: that window owns it" "$a" "$(probe owner "$DIALOG")"
     read -r left top right bottom < <(probe controls "$DIALOG" | awk '$1 == 1003 { gsub(",", " ", $5); print $5 }')
     click $(((left + right) / 2)) $(((top + bottom) / 2))
-    check "the button opens the maker's page" "$URL " "$(pages 1)"
+    check_within 10 "the button opens the maker's page" "$URL " pages
     probe is-window "$DIALOG"
     check "and leaves the dialog open" 0 $?
     click $(((left + right) / 2)) $(((top + bottom) / 2))
-    check "pressed again, it opens the page again" "$URL $URL " "$(pages 2)"
+    check_within 10 "pressed again, it opens the page again" "$URL $URL " pages
     click $(probe close-box "$DIALOG")
     check "the close box ends it with 2" 2 "$(exit_code)"
 fi

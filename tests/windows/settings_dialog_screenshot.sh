@@ -4,15 +4,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 out=$(realpath -m "${1:-$here/../../docs/settings-dialog.png}")
-SESSION=screenshot
+source "$here/e2e.sh"
+own_session screenshot 24
 
-source "$here/../../scripts/wine32/session.sh"
-trap 'wine_session_stop "$WINE_HOME/sessions/$SESSION"' EXIT
-wine_session_start $SESSION 24
-source "$here/probe_lib.sh"
-trap 'stop_started; wine_session_stop "$WINE_HOME/sessions/$SESSION"' EXIT
-
-start "$(windows_path "$SAVER")"
+start_line "$(windows_path "$SAVER")"
 dialog=$(find_dialog) || true
 [ -n "$dialog" ] || { echo "the dialog did not open" >&2; exit 1; }
 # Without a window manager Wine draws the caption as inactive; show it as the desktop would.
@@ -21,6 +16,6 @@ sleep 0.5
 read -r x y width height < <(xdotool getwindowgeometry --shell "$(x_window '^Vantrel・$')" |
     awk -F= '/^[XYWH]/ { v[$1] = $2 } END { print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }')
 mkdir -p "$(dirname "$out")"
-xwd -root -silent | /usr/bin/convert xwd:- -crop "${width}x${height}+$x+$y" +repage "$out"
+xwd -root -silent | $CONVERT xwd:- -crop "${width}x${height}+$x+$y" +repage "$out"
 probe command "$dialog" 2
 echo "$out: ${width}x${height}, dialog closed with $(exit_code)"

@@ -2,12 +2,19 @@
 # switches.sh SESSION: the command-line switches whose outcome is only an exit code, and the password-change switch
 # on both Windows families, in a running session. The command lines are given byte for byte (probe run).
 set -uo pipefail
-SESSION=${1:-main}
-source "$(dirname "$0")/probe_lib.sh"
+source "$(dirname "$0")/e2e.sh"
+enter_session "${1:-main}"
+MINUS_ONE=4294967295 # an exit code of -1, as the probe prints it
+
+# run COMMANDLINE: runs a program that shows nothing to wait for, and prints its exit code.
+run() {
+    timeout 20 "$WINE" "$PROBE" run "$1"
+    [ $? -ne 124 ] || echo "still running after 20 s"
+}
 
 saver=$(windows_path "$SAVER")
-host OwnerA && a=$HOST
-host OwnerB && b=$HOST
+probe_window host OwnerA && a=$HOST
+probe_window host OwnerB && b=$HOST
 probe activate "$b"
 check "host B is the foreground window" "$b" "$(probe foreground)"
 probe is-window 1234
@@ -23,8 +30,8 @@ done
 # owner_of_change COMMANDLINE: the exit code, and the owner in decimal or "none" when MPR was not called.
 owner_of_change() {
     local code owner
-    code=$(WINEDEBUG=-all,fixme+mpr run "$1" 2>"$SESSION_DIR/mpr.log")
-    owner=$(tr -d '\r' <"$SESSION_DIR/mpr.log" |
+    code=$(WINEDEBUG=-all,fixme+mpr run "$1" 2>"$RUN/mpr.log")
+    owner=$(tr -d '\r' <"$RUN/mpr.log" |
         sed -n 's/.*fixme:mpr:PwdChangePasswordA "SCRSAVE" \([0-9A-Fa-f]*\) 0 0*$/\1/p')
     [ -n "$owner" ] && owner=$((16#$owner))
     echo "$code ${owner:-none}"
@@ -35,7 +42,7 @@ check "/a on the newer family ends with -1 and changes nothing" "$MINUS_ONE none
 
 # The older family: Wine's per-program setting makes GetVersionExA report Windows 98 to copies of the saver and
 # of the probe under these names.
-older_saver=$SESSION_DIR/orbisk-older.scr older_probe=$SESSION_DIR/orbisk-older-probe.exe
+older_saver=$RUN/orbisk-older.scr older_probe=$RUN/orbisk-older-probe.exe
 cp "$SAVER" "$older_saver"
 cp "$PROBE" "$older_probe"
 for name in orbisk-older.scr orbisk-older-probe.exe; do
