@@ -124,9 +124,12 @@ session_wine_start() {
         >"$SESSION_DIR/env"
 }
 
+# session_wine_stop: the keeper and the Wine server, gone before it returns: a server still on its way out would take
+# the next start's -p as its own and stay.
 session_wine_stop() {
     stop_pid "$SESSION_DIR/keeper.pid"
     "$WINESERVER" -k 2>/dev/null || true
+    "$WINESERVER" -w 2>/dev/null || true
 }
 
 # Re-enters a running session, for a test started by ctest.
