@@ -3,13 +3,16 @@
 # trixie), to which a binfmt_misc entry of our own sends 32-bit ELF files while a session runs (hold-binfmt). The
 # 64-bit side of Wine runs natively. Sourced by session.sh.
 #
-# The root is made once per machine and kept in $ORBISK_CACHE (default /var/cache/orbisk) under a key of what goes
-# into it: a change of the package list or of the way it is made gives a new key, and the old root is removed. It
-# holds no mounts of its own: `enter` makes them in a mount namespace of each program's own.
+# Two generations of Wine, chosen by ORBISK_WINE: 8 (the default), Wine 8.0 in a Debian 12 root; 10, Wine 10.0 in a
+# Debian 13 root. Each root is made once per machine and kept in $ORBISK_CACHE (default /var/cache/orbisk) under a
+# key of what goes into it: a change of the package list or of the way it is made gives a new key, and the old root
+# is removed. It holds no mounts of its own: `enter` makes them in a mount namespace of each program's own.
 
 WINE32_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ORBISK_CACHE=${ORBISK_CACHE:-/var/cache/orbisk}
-WINE32_SUITE=bookworm
+declare -A WINE32_SUITES=([8]=bookworm [10]=trixie)
+export ORBISK_WINE=${ORBISK_WINE:-8}
+WINE32_SUITE=${WINE32_SUITES[$ORBISK_WINE]:?ORBISK_WINE is 8 or 10}
 WINE32_MIRROR=http://deb.debian.org/debian
 # Wine in both architectures, the fonts its dialogs use, and the X libraries that Wine loads at run time.
 WINE32_PACKAGES=(wine wine64 wine32:i386 fonts-wine fonts-ipafont-gothic locales)
@@ -22,9 +25,13 @@ WINE32_RECIPE=1
 # The saver's texts are Shift-JIS: Wine gives a program code page 932 only under a Japanese locale, which the root
 # holds and `enter` gives every program.
 export ORBISK_WINE_LANG=ja_JP.UTF-8
-WINE32_KEY=$(printf '%s\n' "$WINE32_RECIPE" "$WINE32_SUITE" "${WINE32_PACKAGES[@]}" qemu-user/trixie \
-    "$ORBISK_WINE_LANG" | sha256sum | cut -c1-12)
-export ORBISK_WINE_ROOT=$ORBISK_CACHE/wine32-$WINE32_KEY
+# wine32_root_name SUITE: the root's folder name in the cache, which holds the key.
+wine32_root_name() {
+    echo "wine32-$1-$(printf '%s\n' "$WINE32_RECIPE" "$1" "${WINE32_PACKAGES[@]}" qemu-user/trixie "$ORBISK_WINE_LANG" |
+        sha256sum | cut -c1-12)"
+}
+WINE32_KEY=$(wine32_root_name "$WINE32_SUITE")
+export ORBISK_WINE_ROOT=$ORBISK_CACHE/$WINE32_KEY
 
 # wine32_propagation: how a mount namespace of ours treats the mounts it starts with: private, so that what it mounts
 # reaches no other namespace. Inside a chroot (fresh-machine's, say) "/" is no mount point and cannot be made
@@ -39,7 +46,7 @@ wine32_root() {
     (
         flock 9
         [ -f "$ORBISK_WINE_ROOT/.ready" ] && exit 0
-        local log=$ORBISK_CACHE/wine32-$WINE32_KEY.log start=$SECONDS
+        local log=$ORBISK_CACHE/$WINE32_KEY.log start=$SECONDS suite
         echo "wine32: making the Windows test platform in $ORBISK_WINE_ROOT (once; a few minutes; log in $log)" >&2
         # In a mount namespace of its own, so that no mount made for the package scripts outlives the making.
         unshare --mount --propagation "$(wine32_propagation)" bash -c \
@@ -47,8 +54,10 @@ wine32_root() {
             >"$log" 2>&1 ||
             { echo "wine32: making the platform failed; the end of $log:" >&2; tail -5 "$log" >&2; exit 1; }
         mv "$ORBISK_WINE_ROOT.part" "$ORBISK_WINE_ROOT"
-        # Roots made for an earlier package list.
-        find "$ORBISK_CACHE" -maxdepth 1 -name 'wine32-*' ! -name "wine32-$WINE32_KEY*" -exec rm -rf --one-file-system {} +
+        # Roots made for an earlier package list: all but the current one of each Wine.
+        local keep=()
+        for suite in "${WINE32_SUITES[@]}"; do keep+=(! -name "$(wine32_root_name "$suite")*"); done
+        find "$ORBISK_CACHE" -maxdepth 1 -name 'wine32-*' "${keep[@]}" -exec rm -rf --one-file-system {} +
         echo "wine32: made in $((SECONDS - start)) s, $(du -sh "$ORBISK_WINE_ROOT" | cut -f1)" >&2
     ) 9>"$ORBISK_CACHE/wine32.lock"
 }
@@ -63,9 +72,11 @@ wine32_make() {
     mount -t proc proc "$root/proc"
     mount --rbind /dev "$root/dev"
     chroot "$root" dpkg --add-architecture i386
-    # qemu-user 10 from trixie, taken as a file: nothing of trixie is installed.
-    echo "deb $WINE32_MIRROR trixie main" >"$root/etc/apt/sources.list.d/trixie.list"
-    printf 'Package: *\nPin: release n=trixie\nPin-Priority: 100\n' >"$root/etc/apt/preferences.d/trixie"
+    # qemu-user 10 from trixie, taken as a file: nothing of trixie is installed in an older root.
+    if [ "$WINE32_SUITE" != trixie ]; then
+        echo "deb $WINE32_MIRROR trixie main" >"$root/etc/apt/sources.list.d/trixie.list"
+        printf 'Package: *\nPin: release n=trixie\nPin-Priority: 100\n' >"$root/etc/apt/preferences.d/trixie"
+    fi
     in_root_apt "$root" install_packages --no-install-recommends "${WINE32_PACKAGES[@]}"
     three_times chroot "$root" sh -c 'cd /tmp && apt-get download -q qemu-user/trixie'
     dpkg-deb --fsys-tarfile "$root"/tmp/qemu-user_*.deb | tar -x -C "$root/tmp" ./usr/bin/qemu-i386

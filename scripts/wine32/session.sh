@@ -24,20 +24,22 @@ pe_machine() {
     esac
 }
 
-# The template prefix, made once: no crash dialog, DirectDraw through GDI, no automatic updates, windows that Wine
-# frames itself. Its version and the platform's key are written in .ready: raise the version when the template
-# changes, and older templates, or templates of another platform, are made again. A lock keeps sessions that start
-# together from making it twice at once. Also makes the platform, and turns its binfmt entry on.
+# The template prefix of the Wine in use (ORBISK_WINE), made once: no crash dialog, DirectDraw through GDI, no
+# automatic updates, windows that Wine frames itself. Its version and the platform's key are written in .ready: raise
+# the version when the template changes, and older templates, or templates of another platform, are made again. A
+# lock keeps sessions that start together from making it twice at once. Also makes the platform, and turns its
+# binfmt entry on.
 WINE_TEMPLATE_VERSION=4
+WINE_TEMPLATE=$WINE_HOME/template-wine$ORBISK_WINE
 wine_template() {
     wine32_root || return 1
     wine32_binfmt_on || return 1
     mkdir -p "$WINE_HOME"
     (
         flock 9
-        [ "$(cat "$WINE_HOME/template/.ready" 2>/dev/null)" = "$WINE_TEMPLATE_VERSION $WINE32_KEY" ] && exit 0
-        rm -rf "$WINE_HOME/template"
-        export WINEPREFIX=$WINE_HOME/template
+        [ "$(cat "$WINE_TEMPLATE/.ready" 2>/dev/null)" = "$WINE_TEMPLATE_VERSION $WINE32_KEY" ] && exit 0
+        rm -rf "$WINE_TEMPLATE"
+        export WINEPREFIX=$WINE_TEMPLATE
         # The 64-bit wineboot runs natively; the prefix it makes holds the 32-bit system as well.
         DISPLAY= "$WINE32_HERE/enter" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
         wine_reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f
@@ -49,8 +51,8 @@ wine_template() {
         cp "$ORBISK_WINE_ROOT/usr/share/wine/fonts/marlett.ttf" "$WINEPREFIX/drive_c/windows/Fonts/"
         echo disable >"$WINEPREFIX/.update-timestamp"
         "$WINESERVER" -w
-        echo "$WINE_TEMPLATE_VERSION $WINE32_KEY" >"$WINE_HOME/template/.ready"
-    ) 9>"$WINE_HOME/template.lock"
+        echo "$WINE_TEMPLATE_VERSION $WINE32_KEY" >"$WINE_TEMPLATE/.ready"
+    ) 9>"$WINE_TEMPLATE.lock"
 }
 
 # wine_session_start NAME DEPTH [SCREEN]: a display at DEPTH bits and a prefix copied from the template. SCREEN is
@@ -61,7 +63,7 @@ wine_session_start() {
     wine_template || return 1
     SESSION_DIR=$WINE_HOME/sessions/$name
     rm -rf "$SESSION_DIR" && mkdir -p "$SESSION_DIR"
-    cp -a "$WINE_HOME/template" "$SESSION_DIR/prefix"
+    cp -a "$WINE_TEMPLATE" "$SESSION_DIR/prefix"
     export WINEPREFIX=$SESSION_DIR/prefix SESSION_DIR
     session_display_start "$depth" "$screen" && session_wine_start
 }

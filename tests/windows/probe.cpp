@@ -14,6 +14,7 @@
 //   probe host-at X Y WIDTH HEIGHT           the same as a bare white popup whose client area is exactly that
 //                                            rectangle: a stand-in for the desktop's preview window
 //   probe child HWND                         the window's first child: class|title|style|client width x height
+//   probe resize HWND WIDTH HEIGHT           gives the window that size, where it is
 //   probe command HWND ID                    sends WM_COMMAND (BN_CLICKED) from control ID, as a click would
 //   probe send HWND MESSAGE WPARAM LPARAM    sends any message (decimal or 0x numbers), prints the result
 //   probe close-box HWND                     the screen point at the middle of the caption's close box
@@ -208,6 +209,11 @@ int main(int argc, char** argv) {
         return host("Orbisk probe host", WS_POPUP, at(2), at(3), at(4), at(5));
     }
     if (verb == "child" && argc == 3) return child(window(argv[2]));
+    if (verb == "resize" && argc == 5)
+        return SetWindowPos(window(argv[2]), nullptr, 0, 0, static_cast<int>(number(argv[3])),
+                            static_cast<int>(number(argv[4])), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 2;
     if (verb == "command" && argc == 4) {
         const HWND dialog = window(argv[2]);
         const int id = static_cast<int>(number(argv[3]));
