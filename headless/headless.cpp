@@ -114,7 +114,8 @@ std::vector<std::uint8_t> HeadlessRun::screenRgb() const {
             if (format_ == PictureFormat::Palette8)
                 c = paletteColour(static_cast<std::uint8_t>(pixel));
             else
-                c = {expandChannel(pixel, f.redMask), expandChannel(pixel, f.greenMask), expandChannel(pixel, f.blueMask)};
+                c = {expandChannel(pixel, f.redMask), expandChannel(pixel, f.greenMask),
+                     expandChannel(pixel, f.blueMask)};
             rgb.insert(rgb.end(), {c.red, c.green, c.blue});
         }
     return rgb;

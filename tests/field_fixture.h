@@ -30,9 +30,9 @@ protected:
     void seed() { startSimulation(sim, 0); }
 
     // One step of the field, every particle plotted where it ends.
-    void step() { field.stepParticles(Plotted{format, {picture.data(), 640 * 4, 0, 640, 480}}); }
+    void step() { field.stepParticles(plotted()); }
     // A whole frame at `tick`, plotted likewise.
-    void frame(std::uint32_t tick) { simulateFrame(sim, tick, Plotted{format, {picture.data(), 640 * 4, 0, 640, 480}}); }
+    void frame(std::uint32_t tick) { simulateFrame(sim, tick, plotted()); }
 
     // Puts exactly these particles on a field with no flow (code 8 everywhere) and the ring cursor at 0.
     void place(std::initializer_list<Placed> placed) {
@@ -80,6 +80,8 @@ private:
         }
         void prefetch(std::int32_t, std::int32_t) const {}
     };
+
+    Plotted plotted() { return {format, {picture.data(), 640 * 4, 0, 640, 480}}; }
 
     std::unique_ptr<Simulation> simulation_;
 

@@ -83,7 +83,7 @@ void referenceStep(Model& m) {
 Model modelOfRun(const HeadlessRun& run) {
     const FlowField& field = run.simulation().field;
     Model m;
-    for (std::int32_t i = 0; i < field.particleCount; ++i) m.particles.push_back(field.particles[static_cast<std::size_t>(i)]);
+    m.particles.assign(field.particles.begin(), field.particles.begin() + field.particleCount);
     const CellCounts counts = field.cellCounts();
     m.counts.assign(counts.begin(), counts.end());
     m.ring = field.ring;
