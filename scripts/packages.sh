@@ -62,23 +62,31 @@ in_root_apt() {
         "$(declare -f refresh_package_lists install_packages); \"\$@\"" in-root "$@"
 }
 
-NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
-                 libx11-dev libxext-dev libxrandr-dev libxrender-dev xvfb)
-# scripts/package: CPack's Debian packages, whose dependencies dpkg-shlibdeps computes (reading file's output); its
-# test: a fresh Debian root, the settings file parsed, the manual page rendered.
-NATIVE_PACKAGES+=(dpkg-dev file debootstrap libxml2-utils man-db)
+# What builds the shipped files: orbisk-x11 and its Debian package (scripts/package: CPack's, whose dependencies
+# dpkg-shlibdeps computes, reading file's output);
+PACKAGE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libpng-dev libx11-dev libxext-dev libxrandr-dev libxrender-dev
+                        dpkg-dev file)
+# the 32-bit saver, in a build folder configured with GoogleTest's sources for the Windows tests;
+WINDOWS_BUILD_PACKAGES=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest)
+# the web page's module: clang for wasm32 with the WASI C library and libc++.
+WEB_BUILD_PACKAGES=(clang llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32)
+# scripts/release: all of those, and Python, which writes the zip.
+RELEASE_PACKAGES=("${PACKAGE_BUILD_PACKAGES[@]}" "${WINDOWS_BUILD_PACKAGES[@]}" "${WEB_BUILD_PACKAGES[@]}" python3)
+
+# The native build with its tests, fuzzer and benchmark; the package's test: a fresh Debian root, the settings file
+# parsed, the manual page rendered, lintian.
+NATIVE_PACKAGES=("${PACKAGE_BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb
+                 debootstrap libxml2-utils man-db lintian)
 
 # What orbisk-x11's run under XScreenSaver's daemon (tests/x11/under_xscreensaver.sh) needs besides: the daemon, xwd
 # for screenshots and ImageMagick to read them.
 XSCREENSAVER_TEST_PACKAGES=(xscreensaver x11-apps imagemagick)
 
-# The Windows side: the 32-bit saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side
-# of the Windows test platform (scripts/wine32/root.sh): a virtual display, screenshots, input; and for two
-# monitors, Xorg's dummy driver and xrandr.
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest debootstrap
-                  xvfb x11-utils x11-apps xdotool imagemagick xserver-xorg-core xserver-xorg-video-dummy
-                  x11-xserver-utils)
+# The Windows side: the saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side of the
+# Windows test platform (scripts/wine32/root.sh): a virtual display, screenshots, input; and for two monitors, Xorg's
+# dummy driver and xrandr.
+WINDOWS_PACKAGES=("${WINDOWS_BUILD_PACKAGES[@]}" g++-mingw-w64-x86-64-posix debootstrap xvfb x11-utils x11-apps xdotool
+                  imagemagick xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 
-# The web page: the core as WebAssembly (clang for wasm32 with the WASI C library and libc++), and its tests and
-# benchmark in Debian's Chromium, served by Python.
-WEB_PACKAGES=(clang llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 chromium python3 imagemagick)
+# The web page, and its tests and benchmark in Debian's Chromium, served by Python.
+WEB_PACKAGES=("${WEB_BUILD_PACKAGES[@]}" chromium python3 imagemagick)
