@@ -1,7 +1,7 @@
-"""The web page in Debian's headless Chromium, served as scripts/serve-web serves it: the simulation bit for bit the
-renderer's, the picture block for block, and bad query values.
+"""The release's web page (its archive, unpacked) in Debian's headless Chromium, served as scripts/serve-web serves
+it: the simulation bit for bit the renderer's, the picture block for block, and bad query values.
 
-    page_test.py PAGE_DIR ORBISK_RENDER"""
+    page_test.py PAGE_ARCHIVE ORBISK_RENDER"""
 import os
 import shutil
 import subprocess
@@ -11,7 +11,7 @@ import unittest
 
 from browser import Browser
 
-PAGE, RENDER = sys.argv.pop(1), sys.argv.pop(1)
+ARCHIVE, RENDER = sys.argv.pop(1), sys.argv.pop(1)
 SERVE = os.path.join(os.path.dirname(__file__), "../../scripts/serve-web")
 NOTE = 'document.getElementById("note").hidden ? "" : document.getElementById("note").textContent'
 
@@ -26,7 +26,10 @@ def renderer_statehash(frames):
 class Page(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.server = subprocess.Popen([SERVE, "0", PAGE], stdout=subprocess.PIPE, text=True)
+        cls.unpacked = tempfile.TemporaryDirectory()
+        shutil.unpack_archive(ARCHIVE, cls.unpacked.name)  # the page in one folder, named as the archive is
+        cls.page = os.path.join(cls.unpacked.name, os.path.basename(ARCHIVE).removesuffix(".tar.gz"))
+        cls.server = subprocess.Popen([SERVE, "0", cls.page], stdout=subprocess.PIPE, text=True)
         cls.url = cls.server.stdout.readline().strip()
         cls.browser = Browser()
 
@@ -35,6 +38,7 @@ class Page(unittest.TestCase):
         cls.browser.close()
         cls.server.terminate()
         cls.server.wait()
+        cls.unpacked.cleanup()
 
     def test_state_after_n_frames_is_the_renderers(self):
         # One at a time (a tab in the background gets no frames); 3600 is a minute at the display's refresh rate.
@@ -74,7 +78,7 @@ class Page(unittest.TestCase):
                    "bad-script": ("orbisk.js", b"function main( {", "orbisk.js could not be loaded or is damaged")}
         with tempfile.TemporaryDirectory() as root:
             for name, (part, content, _) in damages.items():
-                shutil.copytree(PAGE, f"{root}/{name}")
+                shutil.copytree(self.page, f"{root}/{name}")
                 os.remove(f"{root}/{name}/{part}")
                 if content:
                     with open(f"{root}/{name}/{part}", "wb") as file:

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# deb_installs.sh: the .deb that scripts/package makes, installed by apt-get on a fresh Debian 12 with the
+# deb_installs.sh DEB: the release's .deb, clean to lintian, installed by apt-get on a fresh Debian 12 with the
 # dependencies it names: the program runs and gives its version, its settings file parses and holds only arguments
 # the program takes, its manual page renders cleanly and names every option of --help. The fresh system is a copy of
 # a minimal root made once and kept as a tarball in $ORBISK_CACHE (default /var/cache/orbisk); needs root.
@@ -14,7 +14,8 @@ tarball=$cache/debian-minbase-$(printf '%s\n' "$recipe" "$suite" "$mirror" | sha
 propagation=private # mounts that reach no other namespace; inside a chroot, / is no mount point and cannot be made so
 mountpoint -q / || propagation=unchanged
 
-deb=$("$here/../../scripts/package")
+deb=$1
+[ -f "$deb" ] || { echo "no $deb: scripts/release makes it" >&2; exit 1; }
 
 mkdir -p "$cache"
 (
@@ -44,6 +45,8 @@ unshare --mount --propagation "$propagation" bash -c 'source "$1"; mount -t proc
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin "$@"; }
 
 set +e # every check runs, and finish tells
+
+check "lintian finds no errors or warnings" "" "$(lintian "$deb" 2>/dev/null | grep '^[EW]:')"
 
 check "--help exits 0" 0 "$(in_root orbisk-x11 --help >/dev/null; echo $?)"
 check "--version gives the package's version" "orbisk-x11 $(dpkg-deb -f "$deb" Version)" \
