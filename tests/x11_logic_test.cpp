@@ -5,8 +5,8 @@
 #include <array>
 #include <vector>
 
+#include "display/picture_placement.h"
 #include "x11/hack_options.h"
-#include "x11/picture_placement.h"
 #include "x11/visual_format.h"
 
 namespace orbisk {

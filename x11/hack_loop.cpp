@@ -8,14 +8,14 @@
 #include <memory>
 #include <optional>
 
+#include "cli/stop_signals.h"
 #include "display/frame_drawing.h"
 #include "display/frame_rhythm.h"
+#include "display/picture_placement.h"
 #include "display/pixels.h"
-#include "cli/stop_signals.h"
 #include "headless/headless.h"
 #include "sim/simulation.h"
 #include "sim/tables.h"
-#include "x11/picture_placement.h"
 #include "x11/x_enlargement.h"
 #include "x11/x_errors.h"
 #include "x11/x_picture.h"

@@ -1,6 +1,6 @@
 #include "x11/hack_options.h"
 
-#include "x11/picture_placement.h"
+#include "display/picture_placement.h"
 
 namespace orbisk {
 namespace {

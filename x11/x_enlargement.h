@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "x11/picture_placement.h"
+#include "display/picture_placement.h"
 
 namespace orbisk {
 

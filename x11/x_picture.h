@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "x11/picture_placement.h"
+#include "display/picture_placement.h"
 
 namespace orbisk {
 

@@ -1,4 +1,4 @@
-#include "x11/picture_placement.h"
+#include "display/picture_placement.h"
 
 #include <algorithm>
 
