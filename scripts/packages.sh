@@ -62,10 +62,10 @@ in_root_apt() {
         "$(declare -f refresh_package_lists install_packages); \"\$@\"" in-root "$@"
 }
 
-# What builds the shipped files: orbisk-x11 and its Debian package (scripts/package: CPack's, whose dependencies
-# dpkg-shlibdeps computes, reading file's output);
+# What builds the shipped files: orbisk-x11, orbisk-wayland and their Debian packages (scripts/package: CPack's, whose
+# dependencies dpkg-shlibdeps computes, reading file's output);
 PACKAGE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libpng-dev libx11-dev libxext-dev libxrandr-dev libxrender-dev
-                        dpkg-dev file)
+                        libwayland-dev wayland-protocols dpkg-dev file)
 # the 32-bit saver, in a build folder configured with GoogleTest's sources for the Windows tests;
 WINDOWS_BUILD_PACKAGES=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest)
 # the web page's module: clang for wasm32 with the WASI C library and libc++.
@@ -81,6 +81,11 @@ NATIVE_PACKAGES=("${PACKAGE_BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libben
 # What orbisk-x11's run under XScreenSaver's daemon (tests/x11/under_xscreensaver.sh) needs besides: the daemon, xwd
 # for screenshots and ImageMagick to read them.
 XSCREENSAVER_TEST_PACKAGES=(xscreensaver x11-apps imagemagick)
+
+# What orbisk-wayland's tests and benchmark run it under (tests/wayland/, scripts/wayland/session.sh): sway, headless or
+# on an Xvfb display; screenshots, swayidle, a virtual keyboard, pointer input on that display; the Debian 13 root
+# with sway 1.10 is made with debootstrap.
+WAYLAND_TEST_PACKAGES=(sway grim swayidle wtype xvfb xdotool imagemagick debootstrap)
 
 # The Windows side: the saver (and its 64-bit twin for scripts/bench-wine), and what the tests use on this side of the
 # Windows test platform (scripts/wine32/root.sh): a virtual display, screenshots, input; and for two monitors, Xorg's

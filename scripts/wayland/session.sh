@@ -93,19 +93,18 @@ sway_xvfb() {
 
 # sway_stop: ends sway, its X server and every process of its user, and removes the user and the folder.
 sway_stop() {
-    [ -n "$SWAY_PID" ] && kill "$SWAY_PID" 2>/dev/null && wait "$SWAY_PID" 2>/dev/null
-    [ -n "$SWAY_XVFB" ] && kill "$SWAY_XVFB" 2>/dev/null && wait "$SWAY_XVFB" 2>/dev/null
+    if [ -n "$SWAY_PID" ]; then kill "$SWAY_PID" 2>/dev/null && wait "$SWAY_PID" 2>/dev/null || true; fi
+    if [ -n "$SWAY_XVFB" ]; then kill "$SWAY_XVFB" 2>/dev/null && wait "$SWAY_XVFB" 2>/dev/null || true; fi
     if [ -n "$SWAY_USER" ] && id -u "$SWAY_USER" >/dev/null 2>&1; then
-        pkill -KILL -u "$SWAY_USER"
+        pkill -KILL -u "$SWAY_USER" || true
         local waited
-        for waited in $(seq 100); do pgrep -u "$SWAY_USER" >/dev/null || break; sleep 0.1; done
+        for waited in $(seq 100); do
+            pgrep -u "$SWAY_USER" >/dev/null || break
+            sleep 0.1
+        done
         userdel "$SWAY_USER"
     fi
-    [ -n "$SWAY_DIR" ] && rm -rf "$SWAY_DIR"
-    [ -z "$SWAY_OPENED_ROOT" ] || chmod "$SWAY_OPENED_ROOT" /
-    source "$(dirname "${BASH_SOURCE[0]}")/../debian-root.sh"
-SWAY_PID= SWAY_XVFB= SWAY_USER= SWAY_DIR= SWAY_OPENED_ROOT=
-
-# sway_root: the path of a Debian 13 root with sway 1.10, made first if it is not there (debian-root.sh).
-sway_root() { debian_root sway trixie sway; }
+    if [ -n "$SWAY_DIR" ]; then rm -rf "$SWAY_DIR"; fi
+    if [ -n "$SWAY_OPENED_ROOT" ]; then chmod "$SWAY_OPENED_ROOT" /; fi
+    SWAY_PID= SWAY_XVFB= SWAY_USER= SWAY_DIR= SWAY_OPENED_ROOT=
 }

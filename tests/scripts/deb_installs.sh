@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# deb_installs.sh DEB: the release's .deb, clean to lintian, installed by apt-get on a fresh Debian 12 with the
-# dependencies it names: the program runs and gives its version, its settings file parses and holds only arguments
-# the program takes, its manual page renders cleanly and names every option of --help. The fresh system is a copy of
-# a minimal root made once and kept as a tarball in $ORBISK_CACHE (default /var/cache/orbisk); needs root.
+# deb_installs.sh DEB...: the release's packages, clean to lintian, installed by apt-get on a fresh Debian 12 with the
+# dependencies they name: each program runs and gives its version, its manual page renders cleanly and names every
+# option of --help, and orbisk-x11's settings file parses and holds only arguments the program takes. The fresh
+# system is a copy of a minimal root made once and kept as a tarball in $ORBISK_CACHE (default /var/cache/orbisk);
+# needs root.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/packages.sh"
@@ -14,8 +15,7 @@ tarball=$cache/debian-minbase-$(printf '%s\n' "$recipe" "$suite" "$mirror" | sha
 propagation=private # mounts that reach no other namespace; inside a chroot, / is no mount point and cannot be made so
 mountpoint -q / || propagation=unchanged
 
-deb=$1
-[ -f "$deb" ] || { echo "no $deb: scripts/release makes it" >&2; exit 1; }
+for deb in "$@"; do [ -f "$deb" ] || { echo "no $deb: scripts/release makes it" >&2; exit 1; }; done
 
 mkdir -p "$cache"
 (
@@ -38,13 +38,35 @@ trap 'rm -rf --one-file-system "$root"' EXIT
 trap 'exit 1' INT TERM HUP
 tar -C "$root" --numeric-owner -xzf "$tarball"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
-cp "$deb" "$root/tmp/"
-unshare --mount --propagation "$propagation" bash -c 'source "$1"; mount -t proc proc "$2/proc"; mount --rbind /dev \
-    "$2/dev"; in_root_apt "$2" install_packages "/tmp/$3"' install "$here/../../scripts/packages.sh" "$root" \
-    "$(basename "$deb")"
+cp "$@" "$root/tmp/"
+unshare --mount --propagation "$propagation" bash -c 'source "$1"; root=$2; shift 2; mount -t proc proc "$root/proc"
+    mount --rbind /dev "$root/dev"; in_root_apt "$root" install_packages "$@"' install "$here/../../scripts/packages.sh" \
+    "$root" $(printf '/tmp/%s ' "${@##*/}")
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin "$@"; }
 
 set +e # every check runs, and finish tells
+
+for deb in "$@"; do
+    program=$(dpkg-deb -f "$deb" Package)
+    check "$program: lintian finds no errors or warnings" "" "$(lintian "$deb" 2>/dev/null | grep '^[EW]:')"
+    check "$program: --help exits 0" 0 "$(in_root "$program" --help >/dev/null; echo $?)"
+    check "$program: --version gives the package's version" "$program $(dpkg-deb -f "$deb" Version)" \
+        "$(in_root "$program" --version)"
+    page=$root/usr/share/man/man6/$program.6.gz
+    check "$program: the manual page renders without warnings" "" \
+        "$(MANWIDTH=200 man --warnings -l "$page" 2>&1 >/dev/null)"
+    manual=$(MANWIDTH=200 man -l "$page" 2>/dev/null)
+    for option in $(in_root "$program" --help | grep -o -- ' --*[a-z-]*' | sort -u); do
+        check "$program: the manual page names $option" 1 "$(grep -c -m1 -- "$option\b" <<<"$manual")"
+    done
+done
+
+settings=$root/usr/share/xscreensaver/config/orbisk-x11.xml
+check "orbisk-x11's settings file parses" 0 "$(xmllint --noout "$settings"; echo $?)"
+arguments=$(xmllint --xpath '//command/@arg | //@arg-set' "$settings" | sed 's/^ *[a-z-]*="\(.*\)"$/\1/')
+check "orbisk-x11 takes the settings' arguments ($(echo $arguments))" 0 \
+    "$(in_root orbisk-x11 $arguments --version >/dev/null; echo $?)"
+finish tells
 
 check "lintian finds no errors or warnings" "" "$(lintian "$deb" 2>/dev/null | grep '^[EW]:')"
 
