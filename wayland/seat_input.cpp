@@ -13,6 +13,7 @@ bool releases(wl_seat* seat) { return wl_seat_get_version(seat) >= WL_POINTER_RE
 const wl_pointer_listener PointerListener = {
     .enter =
         [](void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+            if (!surface) return; // one that was destroyed since
             wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0); // none over the picture
             seatOf(data).pointerEntered(surface);
             seatOf(data).pointerAt(x, y);

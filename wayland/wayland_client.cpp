@@ -35,7 +35,7 @@ const wl_output_listener OutputListener = {
         },
     .done = [](void* data, wl_output*) { infoOf(data).described = true; },
     .scale = [](void* data, wl_output*, std::int32_t factor) { infoOf(data).scale = std::max(factor, 1); },
-    .name = [](void* data, wl_output*, const char* name) { infoOf(data).label = name; },
+    .name = [](void*, wl_output*, const char*) {},
     .description = [](void*, wl_output*, const char*) {},
 };
 
@@ -116,7 +116,6 @@ void WaylandClient::announce(std::uint32_t name, const char* interface, std::uin
     } else if (what == wl_output_interface.name && version >= 2) { // 2: its scale, and done after a description
         auto& info = *outputs_.emplace_back(std::make_unique<OutputInfo>());
         info.name = name;
-        info.label = "output " + std::to_string(name);
         info.output = static_cast<wl_output*>(bind(&wl_output_interface, OutputVersion));
         wl_output_add_listener(info.output, &OutputListener, &info);
     }

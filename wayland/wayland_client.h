@@ -18,11 +18,10 @@ namespace orbisk {
 struct OutputInfo {
     std::uint32_t name = 0; // the registry's
     wl_output* output = nullptr;
-    std::string label;                  // its own name (HEADLESS-1, DP-2), for messages
-    std::int32_t scale = 1;             // the compositor draws a surface of this buffer scale pixel for pixel
+    std::int32_t scale = 1; // the compositor draws a surface of this buffer scale pixel for pixel
     std::uint32_t modeWidth = 0, modeHeight = 0;
     std::uint32_t refreshMilliHertz = 0; // 0: not told
-    bool described = false;             // the first description is complete
+    bool described = false;              // the first description is complete
 };
 
 class WaylandClient {
