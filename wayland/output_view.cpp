@@ -25,6 +25,10 @@ const xdg_toplevel_listener ToplevelListener = {
     .wm_capabilities = [](void*, xdg_toplevel*, wl_array*) {},
 };
 
+const wp_fractional_scale_v1_listener FractionalScaleListener = {
+    .preferred_scale = [](void* data, wp_fractional_scale_v1*, std::uint32_t scale) { viewOf(data).preferScale(scale); },
+};
+
 const wl_callback_listener FrameDoneListener = {
     .done = [](void* data, wl_callback*, std::uint32_t) { viewOf(data).framePresented(); },
 };
@@ -42,6 +46,11 @@ OutputView::OutputView(WaylandClient& client, const OutputInfo& output, std::uin
     wl_region_add(everywhere, 0, 0, INT32_MAX, INT32_MAX);
     wl_surface_set_opaque_region(surface_, everywhere);
     wl_region_destroy(everywhere);
+    if (client.fractionalScales()) {
+        viewport_ = wp_viewporter_get_viewport(client.viewporter(), surface_);
+        fractionalScale_ = wp_fractional_scale_manager_v1_get_fractional_scale(client.fractionalScales(), surface_);
+        wp_fractional_scale_v1_add_listener(fractionalScale_, &FractionalScaleListener, this);
+    }
     xdg_surface_add_listener(windowSurface_, &WindowSurfaceListener, this);
     xdg_toplevel_add_listener(toplevel_, &ToplevelListener, this);
     xdg_toplevel_set_title(toplevel_, "Orbisk");
@@ -52,6 +61,8 @@ OutputView::OutputView(WaylandClient& client, const OutputInfo& output, std::uin
 
 OutputView::~OutputView() {
     if (frameDone_) wl_callback_destroy(frameDone_);
+    if (fractionalScale_) wp_fractional_scale_v1_destroy(fractionalScale_);
+    if (viewport_) wp_viewport_destroy(viewport_);
     xdg_toplevel_destroy(toplevel_);
     xdg_surface_destroy(windowSurface_);
     wl_surface_destroy(surface_);
@@ -79,6 +90,20 @@ bool OutputView::freeBuffer() const {
            std::ranges::any_of(buffers_, [](const auto& buffer) { return !buffer->busy(); });
 }
 
+OutputView::Size OutputView::drawnSize() const {
+    if (viewport_ && preferredScale_ != 0 && width_ > 0 && height_ > 0) {
+        const auto atPreferredScale = [this](std::int32_t length) {
+            return (static_cast<std::uint32_t>(length) * preferredScale_ + 60) / 120; // rounded half away from 0
+        };
+        return {atPreferredScale(width_), atPreferredScale(height_), 1, true};
+    }
+    const auto scale = static_cast<std::uint32_t>(outputScale_);
+    if (width_ > 0 && height_ > 0)
+        return {static_cast<std::uint32_t>(width_) * scale, static_cast<std::uint32_t>(height_) * scale, outputScale_,
+                false};
+    return {modeWidth_ / scale * scale, modeHeight_ / scale * scale, outputScale_, false};
+}
+
 bool OutputView::wantsFrame() const { return configured_ && !frameDone_ && !closed_ && freeBuffer(); }
 
 bool OutputView::show(const std::uint32_t* picture, std::uint64_t frame, std::string& error) {
@@ -86,11 +111,8 @@ bool OutputView::show(const std::uint32_t* picture, std::uint64_t frame, std::st
         xdg_surface_ack_configure(windowSurface_, configureSerial_);
         acknowledged_ = true;
     }
-    // The window's size in the output's pixels; a compositor that leaves it to the client gets the output's mode.
-    const auto scale = static_cast<std::uint32_t>(outputScale_);
-    const std::uint32_t width = width_ > 0 ? static_cast<std::uint32_t>(width_) * scale : modeWidth_ / scale * scale;
-    const std::uint32_t height =
-        height_ > 0 ? static_cast<std::uint32_t>(height_) * scale : modeHeight_ / scale * scale;
+    const Size size = drawnSize();
+    const std::uint32_t width = size.width, height = size.height;
     std::erase_if(buffers_, [&](const auto& buffer) {
         return !buffer->busy() && (buffer->width() != width || buffer->height() != height);
     });
@@ -102,9 +124,16 @@ bool OutputView::show(const std::uint32_t* picture, std::uint64_t frame, std::st
         buffers_.push_back(std::move(made));
         free = buffers_.end() - 1;
     }
-    if (committedScale_ != outputScale_) {
-        wl_surface_set_buffer_scale(surface_, outputScale_);
-        committedScale_ = outputScale_;
+    if (committedScale_ != size.bufferScale) {
+        wl_surface_set_buffer_scale(surface_, size.bufferScale);
+        committedScale_ = size.bufferScale;
+    }
+    const std::int32_t viewWidth = size.throughViewport ? width_ : -1;
+    const std::int32_t viewHeight = size.throughViewport ? height_ : -1;
+    if (viewport_ && (viewWidth_ != viewWidth || viewHeight_ != viewHeight)) {
+        wp_viewport_set_destination(viewport_, viewWidth, viewHeight);
+        viewWidth_ = viewWidth;
+        viewHeight_ = viewHeight;
     }
     const bool wholeChanged = attachedWidth_ != width || attachedHeight_ != height;
     (*free)->attachUpdated(surface_, picture, wholeChanged);

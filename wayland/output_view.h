@@ -1,6 +1,7 @@
 // The saver on one output: a full-screen window of its own, black, with the picture centred at the largest whole
-// scale that fits the output's pixels (or the scale asked for), drawn pixel for pixel by the saver itself at the
-// output's buffer scale, and a new frame only once the compositor says the last one is shown.
+// scale that fits the output's pixels (or the scale asked for), drawn by the saver itself in the output's own pixels
+// (at a fractional scale the compositor prefers, through a viewport; else at the output's whole buffer scale), and a
+// new frame only once the compositor says the last one is shown.
 #pragma once
 
 #include <cstdint>
@@ -40,10 +41,20 @@ public:
     // What its listeners hear.
     void configureSize(std::int32_t width, std::int32_t height);
     void configure(std::uint32_t serial);
+    void preferScale(std::uint32_t scale) { preferredScale_ = scale; }
     void framePresented();
     void close() { closed_ = true; }
 
 private:
+    // The window's size in the output's pixels: at the fractional scale that the compositor prefers, shown through
+    // the viewport at the window's size; else at the output's buffer scale; a compositor that leaves the size to the
+    // client gets the output's mode.
+    struct Size {
+        std::uint32_t width, height;
+        std::int32_t bufferScale;
+        bool throughViewport;
+    };
+    Size drawnSize() const;
     bool freeBuffer() const;
 
     WaylandClient& client_;
@@ -54,11 +65,15 @@ private:
     wl_surface* surface_;
     xdg_surface* windowSurface_;
     xdg_toplevel* toplevel_;
+    wp_viewport* viewport_ = nullptr;               // with a fractional scale
+    wp_fractional_scale_v1* fractionalScale_ = nullptr;
+    std::uint32_t preferredScale_ = 0; // in 120ths; 0: none told
     wl_callback* frameDone_ = nullptr;
     std::int32_t width_ = 0, height_ = 0; // in the compositor's logical pixels, as configured
     std::uint32_t configureSerial_ = 0;
     bool configured_ = false, acknowledged_ = false;
     std::int32_t committedScale_ = 1;
+    std::int32_t viewWidth_ = -1, viewHeight_ = -1; // the viewport's size; -1: none
     std::uint32_t attachedWidth_ = 0, attachedHeight_ = 0;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
     std::uint64_t shownFrame_ = 0, presentedFrame_ = 0;

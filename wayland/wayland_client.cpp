@@ -89,6 +89,8 @@ WaylandClient::~WaylandClient() {
     seats_.clear();
     for (const auto& output : outputs_) releaseOutput(output->output);
     if (idleNotifier_) ext_idle_notifier_v1_destroy(idleNotifier_);
+    if (fractionalScales_) wp_fractional_scale_manager_v1_destroy(fractionalScales_);
+    if (viewporter_) wp_viewporter_destroy(viewporter_);
     if (windowManager_) xdg_wm_base_destroy(windowManager_);
     if (shm_) wl_shm_destroy(shm_);
     if (compositor_) wl_compositor_destroy(compositor_);
@@ -110,6 +112,11 @@ void WaylandClient::announce(std::uint32_t name, const char* interface, std::uin
         xdg_wm_base_add_listener(windowManager_, &WindowManagerListener, nullptr);
     } else if (what == ext_idle_notifier_v1_interface.name) {
         idleNotifier_ = static_cast<ext_idle_notifier_v1*>(bind(&ext_idle_notifier_v1_interface, 1));
+    } else if (what == wp_fractional_scale_manager_v1_interface.name) {
+        fractionalScales_ = static_cast<wp_fractional_scale_manager_v1*>(
+            bind(&wp_fractional_scale_manager_v1_interface, 1));
+    } else if (what == wp_viewporter_interface.name) {
+        viewporter_ = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
     } else if (what == wl_seat_interface.name) {
         seats_.push_back(
             std::make_unique<Seat>(static_cast<wl_seat*>(bind(&wl_seat_interface, SeatVersion)), name, input_));

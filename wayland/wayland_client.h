@@ -1,5 +1,6 @@
 // The connection to the compositor and what the saver binds of what it offers: the compositor, shared memory, the
-// window manager base, the idle notifier, and the outputs and seats as they come and go.
+// window manager base, fractional scales and viewports, the idle notifier, and the outputs and seats as they come
+// and go.
 #pragma once
 
 #include <wayland-client.h>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "ext-idle-notify-v1-client-protocol.h"
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "wayland/seat_input.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -43,6 +46,9 @@ public:
     wl_shm* shm() const { return shm_; }
     xdg_wm_base* windowManager() const { return windowManager_; }
     ext_idle_notifier_v1* idleNotifier() const { return idleNotifier_; }
+    // Both, or neither: a surface at a fractional scale is drawn at that scale and shown through a viewport.
+    wp_fractional_scale_manager_v1* fractionalScales() const { return viewporter_ ? fractionalScales_ : nullptr; }
+    wp_viewporter* viewporter() const { return fractionalScales_ ? viewporter_ : nullptr; }
     const std::vector<std::unique_ptr<OutputInfo>>& outputs() const { return outputs_; }
     const std::vector<std::unique_ptr<Seat>>& seats() const { return seats_; }
     // What the seats report for the picture being shown.
@@ -62,6 +68,8 @@ private:
     wl_shm* shm_ = nullptr;
     xdg_wm_base* windowManager_ = nullptr;
     ext_idle_notifier_v1* idleNotifier_ = nullptr;
+    wp_fractional_scale_manager_v1* fractionalScales_ = nullptr;
+    wp_viewporter* viewporter_ = nullptr;
     std::vector<std::unique_ptr<OutputInfo>> outputs_;
     std::vector<std::unique_ptr<Seat>> seats_;
     InputWatch input_;

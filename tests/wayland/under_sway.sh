@@ -7,9 +7,10 @@
 #            --idle without ext-idle-notify-v1
 #   pointer  sway 1.7 on its X11 backend: a pointer motion of 3 pixels keeps the picture, one of 10 ends it, so does
 #            a button or a key; no cursor over the picture
-#   newer    sway 1.10 (a Debian 13 root), which can take outputs away and turn them off: one taken away leaves the
-#            others drawing, none drawn while all are off; --idle shows the picture once the seat is idle, hides it
-#            on input, and shows it again when the seat is idle again
+#   newer    sway 1.10 (a Debian 13 root), which offers fractional scales and can take outputs away and turn them
+#            off: frame N on an output at scale 1.5, pixel for pixel; one taken away leaves the others drawing, none
+#            drawn while all are off; --idle shows the picture once the seat is idle, hides it on input, and shows it
+#            again when the seat is idle again
 set -euo pipefail
 mode=${1:?mode: outputs, pointer or newer}
 client=${2:?client} renderer=${3:?renderer} hold=${4:?hold library}
@@ -94,6 +95,25 @@ log_count() {
     echo "${count:-0}"
 }
 
+# exact_frame N OUTPUT:SCALE...: each output shows frame N of the renderer's clock enlarged SCALE times, pixel for
+# pixel, once the client has shown it everywhere; then the client ends with 0.
+exact_frame() {
+    local frames=$1 output scale
+    shift
+    LD_PRELOAD=$hold start exact --fixed-clock 60 --frames "$frames"
+    local exact=$started
+    stopped() { [[ "$(ps -o stat= -p "$exact")" == T* ]]; }
+    within 30 stopped || echo "the client did not reach its last frame: $(cat "$dir/exact.err")"
+    for output in "$@"; do
+        scale=${output#*:} output=${output%:*}
+        shot "$output"
+        check "$output: frame $frames at scale $scale" 0 "$(difference "$output" "$scale" "$frames")"
+    done
+    kill -CONT "$exact"
+    ended 10 "$exact"
+    check "exit code after --frames" 0 "$code"
+}
+
 outputs_mode() {
     sway_start 2 "output HEADLESS-1 resolution 1024x768 position 0,0" \
         "output HEADLESS-2 resolution 1920x1080 position 1024,0" \
@@ -103,19 +123,7 @@ outputs_mode() {
 
     # Frame 60 of the renderer's clock on each output, at the largest whole scale that fits its pixels: 1 on
     # 1024 x 768, 2 on 1920 x 1080, and 3 on 2048 x 1536 shown at scale 2 (1024 x 768 in the compositor's units).
-    LD_PRELOAD=$hold start exact --fixed-clock 60 --frames 60
-    local exact=$started
-    stopped() { [[ "$(ps -o stat= -p "$exact")" == T* ]]; }
-    within 30 stopped || echo "the client did not reach its last frame: $(cat "$dir/exact.err")"
-    local output scale
-    for output in HEADLESS-1:1 HEADLESS-2:2 HEADLESS-3:3; do
-        scale=${output#*:} output=${output%:*}
-        shot "$output"
-        check "$output: frame 60 at scale $scale" 0 "$(difference "$output" "$scale" 60)"
-    done
-    kill -CONT "$exact"
-    ended 10 "$exact"
-    check "exit code after --frames" 0 "$code"
+    exact_frame 60 HEADLESS-1:1 HEADLESS-2:2 HEADLESS-3:3
 
     # Outputs that come and go while it runs.
     start changing
@@ -170,11 +178,13 @@ outputs_mode() {
     # The compositor gone: a line, and exit code 1 at once.
     start orphan
     within 10 covered HEADLESS-1
+    local killed=${EPOCHREALTIME/./}
     kill -KILL "$SWAY_PID"
     wait "$SWAY_PID" 2>/dev/null || true
     SWAY_PID=
     ended 5 "$started"
     check "exit code when the compositor is killed" 1 "$code"
+    echo "     (seen ended $(((${EPOCHREALTIME/./} - killed) / 1000)) ms after the kill)"
     check "its line" "orbisk-wayland: lost the connection to the compositor" "$(cut -d: -f1,2 "$dir/orphan.err")"
 }
 
@@ -211,8 +221,12 @@ pointer_mode() {
 }
 
 newer_mode() {
-    local outputs=("output HEADLESS-1 resolution 1024x768 position 0,0" "output HEADLESS-2 resolution 1280x720 position 1024,0")
+    local outputs=("output HEADLESS-1 resolution 1024x768 position 0,0"
+                   "output HEADLESS-2 resolution 1920x1080 position 1024,0 scale 1.5")
     sway_start --root "$(sway_root)" 2 "${outputs[@]}"
+
+    # At output scale 1.5 (1280 x 720 in the compositor's units) the picture is drawn in the output's own pixels.
+    exact_frame 60 HEADLESS-1:1 HEADLESS-2:2
 
     # --idle: shown when the seat has been idle for a second, hidden on input, shown again.
     start idle --idle 1
