@@ -262,7 +262,10 @@ newer_mode() {
     local before
     before=$(commits)
     sleep 1 # the time in which some sixty frames would have been drawn
-    check "frames drawn in a second with every output off" 0 "$(($(commits) - before))"
+    local drawn=$(($(commits) - before))
+    # A frame that the compositor asked for just before the outputs went off may still be drawn; none after it.
+    [ "$drawn" -gt 1 ] || drawn="at most 1"
+    check "frames drawn in a second with every output off" "at most 1" "$drawn"
     swaymsg output '*' power on >/dev/null
     drawing() { [ "$(commits)" -gt $((before + 10)) ]; }
     check "drawn again with the outputs on" drawing "$(within 10 drawing && echo drawing)"
