@@ -1,5 +1,6 @@
 // orbisk-wayland: the saver's picture full screen on every output of a Wayland compositor, for the idle daemons that
 // start a program when the seat is idle (swayidle, hypridle), or waiting for idleness itself (--idle).
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,6 +22,8 @@ constexpr int StopGraceMilliseconds = 500;
 int main(int argc, char** argv) {
     using namespace orbisk;
     occupyClosedStandardStreams(); // before the connection can take the number of a closed one
+    // A line on standard error that nobody reads any more (a closed pipe) is dropped rather than ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
     const int stopDescriptor = installStopSignals(StopGraceMilliseconds);
     const ParsedWaylandCommand command = parseWaylandCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto code = answerHelpOrError(command, "orbisk-wayland", WaylandUsage, 1)) return *code;

@@ -140,6 +140,10 @@ outputs_mode() {
     ended 10 "$changing"
     check "exit code after a key" 0 "$code"
 
+    # A frame-rate line that nobody reads any more is dropped.
+    check "exit code with --fps into a closed pipe" 0 \
+        "$("$client" --fixed-clock 60 --frames 120 --fps 2>&1 >/dev/null | head -c0; echo "${PIPESTATUS[0]}")"
+
     # The stop signals end it with 0.
     local signal
     for signal in TERM INT HUP; do
