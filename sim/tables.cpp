@@ -62,6 +62,8 @@ constexpr int tile(const int (&codes)[N][N], int r, int c) {
     return codes[r / 3][c / 4];
 }
 
+// A row of blocks a line.
+// clang-format off
 constexpr DirectionGrid NestedRings = {
     4, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6,
     4, 0, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 0,
@@ -76,6 +78,7 @@ constexpr DirectionGrid NestedRings = {
     4, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 4, 0,
     2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 0,
 };
+// clang-format on
 
 constexpr std::array<DirectionGrid, 256> buildDirectionGrids() {
     std::array<DirectionGrid, 256> grids{};
