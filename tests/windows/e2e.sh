@@ -63,9 +63,16 @@ lparam() { printf '%04x%04x' "$2" "$1"; }
 input_ignored() {
     within 10 dispatched "$@" || { echo "the input did not come"; return; }
     probe post "$SAVER_WINDOW" 0 0 0
-    within 10 dispatched WM_NULL || { echo "the saver did not take its next message"; return; }
-    if dispatched WM_CLOSE || ended "$SAVER_PID"; then echo closed; else echo ignored; fi
+    within 10 next_taken
+    if dispatched WM_CLOSE || ended "$SAVER_PID"; then
+        echo closed
+    elif dispatched WM_NULL; then
+        echo ignored
+    else
+        echo "the saver took no message after it"
+    fi
 }
+next_taken() { dispatched WM_NULL || dispatched WM_CLOSE || ended "$SAVER_PID"; }
 
 # saver_window: the full-screen saver's window ("Screen Saver"), once it is there (10 s at most), as SAVER_WINDOW.
 saver_window() { SAVER_WINDOW=$(probe find-caption 53637265656e205361766572 10000); }
