@@ -52,7 +52,7 @@ dispatched() {
     tail -n +$((MARK + 1)) "$SAVER_OUT" | grep -q "\] $1 dispatched  *wp=${2:-[0-9a-f]*} lp=${3:-[0-9a-f]*}"
 }
 received() {
-    tail -n +$((MARK + 1)) "$SAVER_OUT" | grep -q "\] $1 \(dispatched\|sent from tid [0-9a-f]*\)  *wp=${2:-[0-9a-f]*}"
+    tail -n +$((MARK + 1)) "$SAVER_OUT" | grep -q "\] $1 \(dispatched\|sent from \(self\|tid [0-9a-f]*\)\)  *wp=${2:-[0-9a-f]*}"
 }
 # lparam X Y: a point as a mouse message carries it.
 lparam() { printf '%04x%04x' "$2" "$1"; }

@@ -177,7 +177,7 @@ flood() {
             # Another program's window comes up: the saver loses the activation.
             mark_messages
             probe_window host "Orbisk password flood"
-            within 10 received WM_ACTIVATEAPP 00000000
+            within 10 received WM_ACTIVATEAPP 00000000 || echo "     round $round: the saver had no WM_ACTIVATEAPP (0) in 10 s"
             INPUTS=$((INPUTS + 1))
             stop_process "$HOST_PID"
         fi
