@@ -24,7 +24,7 @@ constexpr auto Idle = std::chrono::milliseconds(15);
 // A simulation that has run its first ten seconds, drawn into a 32-bit picture kept from frame to frame; the clock
 // stays at their end.
 struct SteadyState {
-    HeadlessRun run{PictureFormat::Xrgb8888, 60, 1000000000};
+    HeadlessRun run{PictureFormat::Xrgb8888, 60, DefaultEpoch};
     FrameDrawing drawing;
     std::vector<std::uint8_t> picture = std::vector<std::uint8_t>(std::size_t{640} * 4 * 480, 0);
     std::uint32_t tick = WarmUpFrames * 1000 / 60;

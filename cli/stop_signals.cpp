@@ -38,18 +38,20 @@ void handle(int signal, void (*handler)(int)) {
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     for (int stop : StopSignals) sigaddset(&action.sa_mask, stop);
-    sigaction(signal, &action, nullptr);
+    sigaction(signal, &action, nullptr); // fails only for a signal that cannot be caught, which none of these is
 }
 
 } // namespace
 
 int installStopSignals(int graceMilliseconds) {
     int ends[2] = {-1, -1};
+    // Without a pipe (no descriptor left) -1 is returned, and the flag alone tells of a stop, at the next frame.
     if (pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0) wakeWrite = ends[1];
     if (graceMilliseconds > 0) {
         sigevent event{};
         event.sigev_notify = SIGEV_SIGNAL;
         event.sigev_signo = SIGALRM;
+        // Without a timer (the process's limit of them reached) there is no grace: a stop waits for the peer.
         if (timer_create(CLOCK_MONOTONIC, &event, &graceTimer) == 0) {
             grace.it_value = {graceMilliseconds / 1000, graceMilliseconds % 1000 * 1000000L};
             handle(SIGALRM, onGraceOver);

@@ -1,5 +1,5 @@
-# The 64-bit twin of the Windows side, for the tests under wine64 (see README). The -posix compilers give
-# std::thread and std::mutex, which GoogleTest needs.
+# The 64-bit twin of the saver, which scripts/bench-wine measures at native speed (see README). The -posix
+# compilers give std::thread and std::mutex, as in mingw-i686.cmake.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

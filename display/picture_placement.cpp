@@ -8,14 +8,15 @@ namespace orbisk {
 
 std::uint32_t pictureScale(std::uint32_t requested, std::uint32_t windowWidth, std::uint32_t windowHeight) {
     if (requested != 0) return requested;
-    return std::clamp(std::min(windowWidth / FieldWidth, windowHeight / FieldHeight), 1u, LargestScale);
+    const auto width = static_cast<std::uint32_t>(FieldWidth), height = static_cast<std::uint32_t>(FieldHeight);
+    return std::clamp(std::min(windowWidth / width, windowHeight / height), 1u, LargestScale);
 }
 
 PicturePlacement placePicture(std::uint32_t windowWidth, std::uint32_t windowHeight, std::uint32_t scale) {
     const auto width = static_cast<std::int32_t>(windowWidth);
     const auto height = static_cast<std::int32_t>(windowHeight);
-    const auto pictureWidth = static_cast<std::int32_t>(FieldWidth * scale);
-    const auto pictureHeight = static_cast<std::int32_t>(FieldHeight * scale);
+    const std::int32_t pictureWidth = FieldWidth * static_cast<std::int32_t>(scale);
+    const std::int32_t pictureHeight = FieldHeight * static_cast<std::int32_t>(scale);
     const std::int32_t pictureLeft = (width - pictureWidth) >> 1, pictureTop = (height - pictureHeight) >> 1;
     const PictureRect picture{pictureLeft, pictureTop, pictureLeft + pictureWidth, pictureTop + pictureHeight};
     const std::int32_t left = std::max(picture.left, 0), top = std::max(picture.top, 0);

@@ -12,15 +12,15 @@ static_assert(BlockCount * StackHeight == ParticleCapacity);
 
 static_assert(cells::Occupied == 0x80, "the counts are read as the top bit of a cell");
 
-bool onEdge(std::int32_t x, std::int32_t y) { return x == 0 || x == 639 || y == 0 || y == 479; }
+bool onEdge(std::int32_t x, std::int32_t y) { return x == 0 || x == FieldWidth - 1 || y == 0 || y == FieldHeight - 1; }
 
 } // namespace
 
 FlowField::FlowField(RandomGenerator& generator)
     : particleCount(0), particles{}, ring{}, grid_{}, counts_{}, crowdedCells_(0), stacked_(false), outcomes_{},
       outcomesRing_{} {
-    for (std::int32_t x = 0; x < 640; ++x)
-        for (std::int32_t y = 0; y < 480; ++y)
+    for (std::int32_t x = 0; x < FieldWidth; ++x)
+        for (std::int32_t y = 0; y < FieldHeight; ++y)
             if (onEdge(x, y)) grid_[cells::at(x, y)] = cells::Edge;
     for (std::uint8_t& byte : ring.bytes) byte = static_cast<std::uint8_t>(generator.rand());
     ring.cursor = 0;
@@ -34,8 +34,8 @@ std::uint16_t FlowField::cellCount(std::int32_t x, std::int32_t y) const {
 // Counts above 1 need the counts kept: they are taken from the occupied bits when the first one comes.
 void FlowField::setCellCount(std::int32_t x, std::int32_t y, std::uint16_t count) {
     if (!stacked_ && count > 1) {
-        for (std::int32_t cx = 0; cx < 640; ++cx)
-            for (std::int32_t cy = 0; cy < 480; ++cy)
+        for (std::int32_t cx = 0; cx < FieldWidth; ++cx)
+            for (std::int32_t cy = 0; cy < FieldHeight; ++cy)
                 counts_[static_cast<std::size_t>(cellIndex(cx, cy))] = cellCount(cx, cy) != 0;
         crowdedCells_ = 0;
         stacked_ = true;
@@ -63,9 +63,9 @@ CellCounts FlowField::cellCounts() const {
         std::copy(counts_.begin(), counts_.end(), counts.begin());
         return counts;
     }
-    for (std::int32_t x = 0; x < 640; ++x) {
+    for (std::int32_t x = 0; x < FieldWidth; ++x) {
         const std::uint8_t* column = &grid_[cells::at(x, 0)];
-        for (std::int32_t y = 0; y < 480; ++y)
+        for (std::int32_t y = 0; y < FieldHeight; ++y)
             counts[static_cast<std::size_t>(cellIndex(x, y))] = column[y] >> 7; // the occupied bit
     }
     return counts;
@@ -85,9 +85,9 @@ void FlowField::fillFlowCode(std::int32_t x, std::int32_t y, std::int32_t width,
 
 DirectionMap FlowField::directionMap() const {
     DirectionMap map{};
-    for (std::int32_t x = 0; x < 640; ++x) {
+    for (std::int32_t x = 0; x < FieldWidth; ++x) {
         const std::uint8_t* column = &grid_[cells::at(x, 0)];
-        for (std::int32_t y = 0; y < 480; ++y)
+        for (std::int32_t y = 0; y < FieldHeight; ++y)
             map[static_cast<std::size_t>(cellIndex(x, y))] = column[y] & cells::FlowMask;
     }
     return map;
@@ -102,13 +102,11 @@ void FlowField::seed() {
         for (int row = 0; row < BlockRows; ++row)
             for (int k = 0; k < StackHeight; ++k, ++record) {
                 Particle& p = *record;
-                p.slot = particleCount;
                 p.x = static_cast<std::int16_t>(BlockSize * col + BlockSize / 2);
                 p.y = static_cast<std::int16_t>(BlockSize * row + BlockSize / 2);
                 p.red = static_cast<std::uint8_t>(20 * row);
                 p.green = static_cast<std::uint8_t>(15 * col);
                 p.blue = static_cast<std::uint8_t>(255 - 15 * col);
-                p.threshold = 0;
                 setCellCount(p.x, p.y, static_cast<std::uint16_t>(cellCount(p.x, p.y) + 1));
                 ++particleCount;
             }

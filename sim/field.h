@@ -6,23 +6,22 @@
 #include <cstdint>
 
 #include "sim/random.h"
+#include "sim/tables.h"
 
 namespace orbisk {
 
 inline constexpr std::int32_t ParticleCapacity = 38400;
-inline constexpr std::int32_t CellCount = 640 * 480;
+inline constexpr std::int32_t CellCount = FieldWidth * FieldHeight;
 
-// The grids as the field defines them are stored column by column: the 480 cells of column 0 come first.
-constexpr std::int32_t cellIndex(std::int32_t x, std::int32_t y) { return x * 480 + y; }
+// The grids as the field defines them are stored column by column: the cells of column 0 come first.
+constexpr std::int32_t cellIndex(std::int32_t x, std::int32_t y) { return x * FieldHeight + y; }
 
 struct Particle {
-    std::int32_t slot; // the slot that holds this record: slot i holds record i
     std::int16_t x;
     std::int16_t y;
     std::uint8_t red;
     std::uint8_t green;
     std::uint8_t blue;
-    std::uint8_t threshold; // seeded as 0 and never changed
 };
 
 using CellCounts = std::array<std::uint16_t, CellCount>;
@@ -52,8 +51,9 @@ inline constexpr std::uint8_t Edge = 0x40;
 inline constexpr std::uint8_t FlowMask = 0x0F;
 // A column of padding before and after the field, so that the neighbourhood of any cell lies inside the grid.
 inline constexpr std::int32_t Origin = ColumnStride + 1;
-inline constexpr std::int32_t GridSize = (640 + 2) * ColumnStride;
-constexpr std::int32_t at(std::int32_t x, std::int32_t y) { return Origin + x * ColumnStride + y; }
+inline constexpr std::int32_t GridSize = (FieldWidth + 2) * ColumnStride;
+static_assert(ColumnStride >= FieldHeight + 2, "a column and the padding around it");
+constexpr std::size_t at(std::int32_t x, std::int32_t y) { return static_cast<std::size_t>(Origin + x * ColumnStride + y); }
 } // namespace cells
 
 // What the ring makes of each situation of a particle (step_tables.h) at each cursor: the move tried (8: none) in
@@ -85,7 +85,7 @@ public:
     // The count of particles on cell (x, y), and setting it (the seeding, and tests that build a field by hand).
     std::uint16_t cellCount(std::int32_t x, std::int32_t y) const;
     void setCellCount(std::int32_t x, std::int32_t y, std::uint16_t count);
-    // Every cell empty.
+    // Every count 0, and the counts kept, as the seeding needs them.
     void clearCounts();
     // All the counts in cellIndex order.
     CellCounts cellCounts() const;

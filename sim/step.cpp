@@ -35,7 +35,7 @@ void FlowField::prepareOutcomes() {
 std::uint8_t FlowField::stepOnEdge(Particle& p, std::uint8_t cursor) {
     const std::int32_t x = p.x, y = p.y;
     std::uint32_t around = 0;
-    for (int k = 0; k < 9; ++k) {
+    for (std::size_t k = 0; k < 9; ++k) {
         const std::int32_t nx = WrapColumn[static_cast<std::size_t>(x + 1 + DirectionStep[k].dx)];
         const std::int32_t ny = WrapRow[static_cast<std::size_t>(y + 1 + DirectionStep[k].dy)];
         if (grid_[cells::at(nx, ny)] & cells::Occupied) around |= 1u << NeighbourBit[k];

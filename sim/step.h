@@ -88,7 +88,7 @@ void FlowField::stepStacked(const Draw& draw) {
         const std::int32_t x = p.x, y = p.y;
         int n[8];
         std::uint32_t around = 1u << step::NeighbourBit[NoFlow];
-        for (int k = 0; k < 8; ++k) {
+        for (std::size_t k = 0; k < 8; ++k) {
             const std::int32_t nx = step::WrapColumn[static_cast<std::size_t>(x + 1 + DirectionStep[k].dx)];
             const std::int32_t ny = step::WrapRow[static_cast<std::size_t>(y + 1 + DirectionStep[k].dy)];
             n[k] = counts_[static_cast<std::size_t>(cellIndex(nx, ny))];

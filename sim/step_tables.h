@@ -85,7 +85,7 @@ constexpr std::array<ColourDrift, 9> makeColourDrift() {
 
 inline constexpr auto ColourAfter = makeColourDrift();
 
-// The field wraps: entry c + 1 is the column of c for c from -1 to 640, and likewise for the rows.
+// The field wraps: entry c + 1 is the column of c for c from -1 to the width, and likewise for the rows.
 template <std::size_t Size>
 constexpr std::array<std::int16_t, Size + 2> makeWrap() {
     std::array<std::int16_t, Size + 2> wrap{};
@@ -93,8 +93,8 @@ constexpr std::array<std::int16_t, Size + 2> makeWrap() {
     return wrap;
 }
 
-inline constexpr auto WrapColumn = makeWrap<640>();
-inline constexpr auto WrapRow = makeWrap<480>();
+inline constexpr auto WrapColumn = makeWrap<FieldWidth>();
+inline constexpr auto WrapRow = makeWrap<FieldHeight>();
 
 // Moves the particle at (x, y), wrapping across the edges, and gives it the colour the move makes.
 inline void takeWrappedMove(Particle& p, std::int32_t x, std::int32_t y, unsigned move) {

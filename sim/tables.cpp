@@ -62,6 +62,8 @@ constexpr int tile(const int (&codes)[N][N], int r, int c) {
     return codes[r / 3][c / 4];
 }
 
+// A row of blocks a line.
+// clang-format off
 constexpr DirectionGrid NestedRings = {
     4, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6,
     4, 0, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 0,
@@ -76,13 +78,14 @@ constexpr DirectionGrid NestedRings = {
     4, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 4, 0,
     2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 0,
 };
+// clang-format on
 
 constexpr std::array<DirectionGrid, 256> buildDirectionGrids() {
     std::array<DirectionGrid, 256> grids{};
     grids[0] = uniformGrid(NoFlow);
-    for (int g = 1; g <= 7; ++g) grids[g] = uniformGrid(static_cast<std::uint8_t>(g));
+    for (std::uint8_t g = 1; g <= 7; ++g) grids[g] = uniformGrid(g);
     grids[8] = uniformGrid(0);
-    for (int g = 9; g <= 232; ++g) grids[g] = checkerboardGrid(g);
+    for (int g = 9; g <= 232; ++g) grids[static_cast<std::size_t>(g)] = checkerboardGrid(g);
     grids[233] = fromRule(clockwiseWhirl);
     grids[234] = fromRule([](int r, int c) { return clockwiseWhirl(11 - r, 15 - c); });
     grids[235] = fromRule([](int r, int) { return stripe({7, 0, 1, 0}, r); });

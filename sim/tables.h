@@ -7,8 +7,9 @@
 
 namespace orbisk {
 
-inline constexpr std::uint32_t FieldWidth = 640;
-inline constexpr std::uint32_t FieldHeight = 480;
+// The field's size in cells, which is the picture's in pixels.
+inline constexpr std::int32_t FieldWidth = 640;
+inline constexpr std::int32_t FieldHeight = 480;
 
 // The field is tiled by 16 × 12 blocks of 40 × 40 cells; every pattern gives each block one value.
 inline constexpr int BlockSize = 40;
@@ -54,6 +55,6 @@ using StagePattern = std::array<std::uint8_t, BlockCount>;
 extern const std::array<DirectionGrid, 256> DirectionGrids;
 extern const std::array<StagePattern, 16> StagePatterns;
 
-constexpr int blockPosition(int row, int column) { return BlockColumns * row + column; }
+constexpr std::size_t blockPosition(int row, int column) { return static_cast<std::size_t>(BlockColumns * row + column); }
 
 } // namespace orbisk

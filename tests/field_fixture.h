@@ -42,7 +42,7 @@ protected:
         field.particleCount = 0;
         for (const Placed& q : placed) {
             Particle& p = field.particles[static_cast<std::size_t>(field.particleCount)];
-            p = {field.particleCount, q.x, q.y, q.red, q.green, q.blue, 0};
+            p = {q.x, q.y, q.red, q.green, q.blue};
             ++field.particleCount;
             field.setCellCount(q.x, q.y, static_cast<std::uint16_t>(countAt(q.x, q.y) + 1));
         }

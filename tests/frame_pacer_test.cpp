@@ -1,8 +1,9 @@
 // Frame pacing: untouched where the wait for the vertical blank holds frames to the refresh rate, a steady rhythm at
-// the refresh rate where it returns at once.
+// the refresh rate where it returns at once; and the rhythm itself, which orbisk-x11 keeps.
 #include <gtest/gtest.h>
 
 #include "display/frame_pacer.h"
+#include "display/frame_rhythm.h"
 
 namespace orbisk {
 namespace {
@@ -65,6 +66,28 @@ TEST(FramePacer, KeepsItsRhythmAcrossTheWrapOfTheMillisecondClock) {
     framesInASecond(pacer, start, 1);
     EXPECT_NEAR(framesInASecond(pacer, start + 1000, 1), 60, 1); // the wrap falls in this second
     EXPECT_NEAR(framesInASecond(pacer, start + 2000, 1), 60, 1);
+}
+
+// The rhythm's due times: frame k at start + k × 1000 / rate, across the second in which its count starts again and
+// across the wrap of the clock; a late frame starts it afresh rather than letting the next ones hurry.
+TEST(FrameRhythm, FramesFallDueOnePeriodApartAndALateOneStartsAfresh) {
+    FrameRhythm rhythm;
+    rhythm.setRate(0);
+    EXPECT_EQ(rhythm.rate(), 60u) << "an unknown rate";
+    rhythm.setRate(75);
+    const std::uint32_t start = 0xFFFFFF00u; // 256 ms before the clock wraps
+    rhythm.restart(start);
+    std::uint32_t now = start;
+    for (std::uint32_t k = 1; k <= 150; ++k) { // two seconds at 75 Hz, each frame shown when due
+        ASSERT_TRUE(rhythm.due(now)) << "frame " << k;
+        rhythm.presented(now);
+        now = start + k * 1000 / 75;
+        ASSERT_EQ(rhythm.nextDue(), now) << "frame " << k;
+        ASSERT_FALSE(rhythm.due(now - 1)) << "frame " << k;
+    }
+    rhythm.presented(now + 40); // three periods late
+    EXPECT_EQ(rhythm.nextDue(), now + 40);
+    EXPECT_TRUE(rhythm.due(now + 40));
 }
 
 } // namespace

@@ -18,7 +18,7 @@ std::string hex(std::uint64_t value) {
 }
 
 std::vector<std::uint8_t> renderScreen(PictureFormat format, int frames) {
-    HeadlessRun run(format, 60, 1000000000);
+    HeadlessRun run(format, 60, DefaultEpoch);
     for (int k = 0; k < frames; ++k) run.renderFrame();
     return run.screenRgb();
 }
@@ -47,7 +47,7 @@ TEST(HeadlessRun, EveryFormatShowsThePictureOfThe32BitOne) {
 }
 
 TEST(HeadlessRun, AMinuteChangesPatternSixTimes) {
-    HeadlessRun run(PictureFormat::Xrgb8888, 60, 1000000000);
+    HeadlessRun run(PictureFormat::Xrgb8888, 60, DefaultEpoch);
     const PatternSchedule& schedule = run.simulation().schedule;
     int changes = 0;
     std::int32_t due = schedule.nextChangeTenths;
@@ -63,7 +63,7 @@ TEST(HeadlessRun, AMinuteChangesPatternSixTimes) {
 }
 
 TEST(HeadlessRun, GoldenStateHash) {
-    HeadlessRun run(PictureFormat::Rgb565, 60, 1000000000);
+    HeadlessRun run(PictureFormat::Rgb565, 60, DefaultEpoch);
     EXPECT_EQ(run.renderFrameCountingMoves(), 1536);
     EXPECT_EQ(hex(stateHash(run.simulation().field)), hex(FirstFrameStateHash));
     for (int k = 1; k < 3600; ++k) run.renderFrame();
@@ -75,7 +75,7 @@ TEST(HeadlessRun, GoldenStateHash) {
 
 // Two runs of other clocks and formats, frame by frame in turn: each ends as it ends alone.
 TEST(HeadlessRun, RunsSideBySideAreIndependent) {
-    HeadlessRun golden(PictureFormat::Rgb565, 60, 1000000000), other(PictureFormat::Palette8, 25, 1234567890);
+    HeadlessRun golden(PictureFormat::Rgb565, 60, DefaultEpoch), other(PictureFormat::Palette8, 25, 1234567890);
     for (int k = 0; k < 3600; ++k) {
         golden.renderFrame();
         other.renderFrame();

@@ -11,7 +11,7 @@ namespace {
 class LongRun : public FieldTest {
 protected:
     void SetUp() override { sim.calendar = &second; }
-    const std::time_t second = 1000000000;
+    const std::time_t second = DefaultEpoch;
 
     // The schedule's part of a frame at `tick`; true when it made a pattern change.
     bool scheduleFrame(std::uint32_t tick) {

@@ -122,7 +122,7 @@ void runSideBySide(PictureFormat format, std::uint32_t fps, std::int64_t epoch, 
 }
 
 TEST(ReferenceStep, SeedingAndTheFirstPatternsAt60FramesASecond) {
-    runSideBySide(PictureFormat::Xrgb8888, 60, 1000000000, 1300);
+    runSideBySide(PictureFormat::Xrgb8888, 60, DefaultEpoch, 1300);
 }
 
 TEST(ReferenceStep, ManyPatternsOnAPaddedSixteenBitPicture) {

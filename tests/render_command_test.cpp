@@ -214,7 +214,7 @@ TEST(RenderOptions, DefaultsAndValues) {
     const ParsedRenderCommand defaults = parseRenderCommand({"--frames", "5", "--out", "a.PNG"});
     ASSERT_TRUE(defaults.options);
     EXPECT_EQ(defaults.options->fps, 60u);
-    EXPECT_EQ(defaults.options->epoch, 1000000000);
+    EXPECT_EQ(defaults.options->epoch, DefaultEpoch);
     EXPECT_EQ(defaults.options->format, PictureFormat::Xrgb8888);
     EXPECT_EQ(defaults.options->kind, ImageKind::Png);
     EXPECT_FALSE(defaults.options->stats);

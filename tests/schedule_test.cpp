@@ -25,7 +25,7 @@ protected:
         seed();
     }
 
-    std::time_t fixedSecond = 1000000000;
+    std::time_t fixedSecond = DefaultEpoch;
 
     void frameAt(std::int32_t tenths) {
         sim.clock.elapsedSeconds = static_cast<float>(tenths) / 10.0f + 0.001f;

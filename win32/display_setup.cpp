@@ -24,24 +24,20 @@ bool createSurface(DisplayState& display, DDSURFACEDESC& description, IDirectDra
     return display.directDraw->CreateSurface(&description, surface, nullptr) == DD_OK;
 }
 
-// The screen's channel masks, or false when its depth cannot be drawn on. At 8 bits the palette is installed.
-bool chooseMasks(DisplayState& display, DWORD bitCount, const DDPIXELFORMAT& format, DWORD masks[3]) {
-    switch (bitCount) {
-    case 8:
-        fillPaletteTable(display.paletteTable);
-        if (display.directDraw->CreatePalette(DDPCAPS_8BIT, display.paletteTable, &display.palette, nullptr) != DD_OK ||
-            display.primary->SetPalette(display.palette) != DD_OK)
-            return false;
-        masks[0] = PaletteRedMask, masks[1] = PaletteGreenMask, masks[2] = PaletteBlueMask;
-        return true;
-    case 16:
-    case 24:
-    case 32:
+bool isDrawableDepth(DWORD bitCount) { return bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32; }
+
+// The screen's channel masks; at 8 bits those of the 3-3-2 palette, which is installed (false when it cannot be).
+bool chooseMasks(DisplayState& display, const DDPIXELFORMAT& format, DWORD masks[3]) {
+    if (format.dwRGBBitCount != 8) {
         masks[0] = format.dwRBitMask, masks[1] = format.dwGBitMask, masks[2] = format.dwBBitMask;
         return true;
-    default:
-        return false;
     }
+    fillPaletteTable(display.paletteTable);
+    if (display.directDraw->CreatePalette(DDPCAPS_8BIT, display.paletteTable, &display.palette, nullptr) != DD_OK ||
+        display.primary->SetPalette(display.palette) != DD_OK)
+        return false;
+    masks[0] = PaletteRedMask, masks[1] = PaletteGreenMask, masks[2] = PaletteBlueMask;
+    return true;
 }
 
 } // namespace
@@ -54,42 +50,43 @@ void releaseDisplay(DisplayState& display) {
 
 void setUpDisplay(DisplayState& display, Simulation& simulation, HWND saverWindow) {
     if (display.directDraw) return;
+    display.failure = SetUpFailure::None;
+    const auto giveUp = [&display](SetUpFailure failure) {
+        releaseDisplay(display);
+        display.failure = failure;
+    };
     if (display.createDirectDraw(nullptr, &display.directDraw, nullptr) != DD_OK) {
-        display.directDraw = nullptr;
+        display.directDraw = nullptr; // a failed creation's pointer is not to be trusted, nor released
+        display.failure = SetUpFailure::CreateDirectDraw;
         return;
     }
-    const auto giveUp = [&display] { releaseDisplay(display); };
     // Exclusive and full screen, but no display mode is set: the desktop keeps its resolution and depth.
     if (display.directDraw->SetCooperativeLevel(saverWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK)
-        return giveUp();
+        return giveUp(SetUpFailure::CooperativeLevel);
 
     DDSURFACEDESC primary{};
     primary.dwFlags = DDSD_CAPS;
     primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE; // no back buffer, no flipping
-    if (!createSurface(display, primary, &display.primary)) return giveUp();
+    if (!createSurface(display, primary, &display.primary)) return giveUp(SetUpFailure::PrimarySurface);
 
-    // Without a readable pixel format there is nothing sound to draw with: give up as for any failed step.
+    // Without a readable pixel format there is nothing sound to draw with.
     DDPIXELFORMAT format{};
     format.dwSize = sizeof format;
-    if (display.primary->GetPixelFormat(&format) != DD_OK) return giveUp();
+    if (display.primary->GetPixelFormat(&format) != DD_OK) return giveUp(SetUpFailure::PixelFormat);
     DWORD masks[3];
-    if (!chooseMasks(display, format.dwRGBBitCount, format, masks)) {
-        const bool depthUnsupported = format.dwRGBBitCount != 8;
-        giveUp();
-        if (depthUnsupported) display.colourDepthUnsupported = 1;
-        return;
-    }
+    if (!isDrawableDepth(format.dwRGBBitCount)) return giveUp(SetUpFailure::ColourDepth);
+    if (!chooseMasks(display, format, masks)) return giveUp(SetUpFailure::Palette);
 
     DDSURFACEDESC offscreen{};
     offscreen.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH; // no pixel format: the screen's
     offscreen.dwWidth = FieldWidth;
     offscreen.dwHeight = FieldHeight;
     offscreen.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    if (!createSurface(display, offscreen, &display.offscreen)) return giveUp();
+    if (!createSurface(display, offscreen, &display.offscreen)) return giveUp(SetUpFailure::OffscreenSurface);
 
-    if (display.directDraw->CreateClipper(0, &display.clipper, nullptr) != DD_OK) return giveUp();
-    if (display.clipper->SetHWnd(0, saverWindow) != DD_OK) return giveUp();
-    if (display.primary->SetClipper(display.clipper) != DD_OK) return giveUp();
+    if (display.directDraw->CreateClipper(0, &display.clipper, nullptr) != DD_OK ||
+        display.clipper->SetHWnd(0, saverWindow) != DD_OK || display.primary->SetClipper(display.clipper) != DD_OK)
+        return giveUp(SetUpFailure::Clipper);
 
     // The tick base is read before the seeding, so the seeding's time counts into the first frame.
     const DWORD tick = GetTickCount();

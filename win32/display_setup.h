@@ -12,6 +12,20 @@ namespace orbisk {
 
 struct Simulation;
 
+// The step at which the set-up gave up, so that the window can say why it shows no picture.
+enum class SetUpFailure {
+    None,             // set up, or never tried
+    CreateDirectDraw, // DirectDrawCreate
+    CooperativeLevel, // exclusive full-screen use refused
+    PrimarySurface,
+    PixelFormat,     // the screen's format could not be read
+    ColourDepth,     // the screen is not at 8, 16, 24 or 32 bits per pixel
+    Palette,         // the 3-3-2 palette could not be made or attached at 8 bits
+    OffscreenSurface,
+    Clipper, // made, bound to the saver window, attached to the primary surface
+    FrameTimer, // no multimedia timer to drive the frames: the display was released again
+};
+
 // How the DirectDraw object is made: DirectDrawCreate, unless a test hands in its own.
 using DirectDrawFactory = HRESULT(WINAPI*)(GUID* driver, IDirectDraw** object, IUnknown* outer);
 
@@ -21,14 +35,14 @@ struct DisplayState {
     IDirectDrawSurface* offscreen = nullptr;
     IDirectDrawClipper* clipper = nullptr;
     IDirectDrawPalette* palette = nullptr; // only at 8 bits per pixel
-    WORD colourDepthUnsupported = 0;       // the screen is not at 8, 16, 24 or 32 bits per pixel; never cleared
+    SetUpFailure failure = SetUpFailure::None;
     PALETTEENTRY paletteTable[256] = {};   // the 3-3-2 palette, filled at 8 bits per pixel
     FrameDrawing drawing;                  // in the screen's format, once the set-up knows it
     DirectDrawFactory createDirectDraw = DirectDrawCreate;
 };
 
 // Does nothing once the display is ready. On success the screen's format is known, the frame clock starts and the
-// field is seeded; on a failure the DirectDraw object is released and left null.
+// field is seeded; on a failure the DirectDraw object is released and left null, and `failure` names the step.
 void setUpDisplay(DisplayState& display, Simulation& simulation, HWND saverWindow);
 
 // Releases the DirectDraw object, and with it everything made from it.

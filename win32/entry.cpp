@@ -70,7 +70,7 @@ int selectMode(HMODULE module, HMODULE, const char* tail, int) {
     return runGuarded(run.platform, runSwitch, &run);
 }
 
-void shellEntry() {
+void runCommandLine() {
     const char* tail = commandTail(GetCommandLineA(), nextCharacter);
     STARTUPINFOA startup{};
     startup.dwFlags = 0;
@@ -81,4 +81,4 @@ void shellEntry() {
 
 } // namespace orbisk
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { orbisk::shellEntry(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { orbisk::runCommandLine(); }

@@ -6,7 +6,7 @@
 namespace orbisk {
 
 // Takes the command line and the start-up information, runs selectMode and ends the process with its result.
-[[noreturn]] void shellEntry();
+[[noreturn]] void runCommandLine();
 
 // Reads the switch of `tail` and runs its mode; returns the process's exit code. `showFlag` is unused by every mode.
 int selectMode(HMODULE module, HMODULE, const char* tail, int showFlag);

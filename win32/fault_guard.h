@@ -1,7 +1,7 @@
 // A guard against structured exceptions (access faults and the like) while a mode runs.
 #pragma once
 
-#include "win32/shell_state.h"
+#include "win32/platform.h"
 
 namespace orbisk {
 

@@ -20,28 +20,28 @@ bool passwordWanted(HKEY desktop) {
 
 } // namespace
 
-void loadPasswordVerifier(ShellState& shell) {
-    if (!shell.platform.olderFamily) return;
-    if (shell.verifierModule) unloadPasswordVerifier(shell);
+void loadPasswordVerifier(WindowState& window) {
+    if (!window.platform.olderFamily) return;
+    if (window.verifierModule) unloadPasswordVerifier(window);
     HKEY desktop = nullptr;
     if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &desktop) != ERROR_SUCCESS) return;
-    if (passwordWanted(desktop) && (shell.verifierModule = LoadLibraryA("PASSWORD.CPL"))) {
-        shell.verifier = procAddress<PasswordVerifier>(shell.verifierModule, "VerifyScreenSavePwd");
-        if (shell.verifier)
-            setSaverRunning(shell.platform, true);
+    if (passwordWanted(desktop) && (window.verifierModule = LoadLibraryA("PASSWORD.CPL"))) {
+        window.verifier = procAddress<PasswordVerifier>(window.verifierModule, "VerifyScreenSavePwd");
+        if (window.verifier)
+            setSaverRunning(window.platform, true);
         else
-            unloadPasswordVerifier(shell);
+            unloadPasswordVerifier(window);
     }
     RegCloseKey(desktop);
 }
 
-void unloadPasswordVerifier(ShellState& shell) {
-    if (!shell.platform.olderFamily || !shell.verifierModule) return;
-    FreeLibrary(shell.verifierModule);
-    shell.verifierModule = nullptr;
-    if (shell.verifier) {
-        shell.verifier = nullptr;
-        setSaverRunning(shell.platform, false);
+void unloadPasswordVerifier(WindowState& window) {
+    if (!window.platform.olderFamily || !window.verifierModule) return;
+    FreeLibrary(window.verifierModule);
+    window.verifierModule = nullptr;
+    if (window.verifier) {
+        window.verifier = nullptr;
+        setSaverRunning(window.platform, false);
     }
 }
 

@@ -2,11 +2,11 @@
 // that the saver closes only after the provider has accepted the password.
 #pragma once
 
-#include "win32/shell_state.h"
+#include "win32/window_state.h"
 
 namespace orbisk {
 
-void loadPasswordVerifier(ShellState& shell);
-void unloadPasswordVerifier(ShellState& shell);
+void loadPasswordVerifier(WindowState& window);
+void unloadPasswordVerifier(WindowState& window);
 
 } // namespace orbisk

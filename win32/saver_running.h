@@ -2,7 +2,7 @@
 // while a password guards the desktop.
 #pragma once
 
-#include "win32/shell_state.h"
+#include "win32/platform.h"
 
 namespace orbisk {
 

@@ -1,6 +1,5 @@
-// The state of one run of the saver window, in one value: the shell's, the display's, the frame driver's and the
-// simulation. It exists before the window does; the window reaches it through GWLP_USERDATA, given at creation, and
-// the frame timer through its user value.
+// The state of one run of the saver window, in one value: the window's, the display's, the frame driver's and the
+// simulation. It exists before the window does; the window reaches it through GWLP_USERDATA, given at creation.
 #pragma once
 
 #include <windows.h>
@@ -8,12 +7,12 @@
 #include "sim/simulation.h"
 #include "win32/display_setup.h"
 #include "win32/frame_driver.h"
-#include "win32/shell_state.h"
+#include "win32/window_state.h"
 
 namespace orbisk {
 
 struct SaverState {
-    ShellState shell;
+    WindowState window;
     DisplayState display;
     FrameDriverState frames;
     Simulation simulation;

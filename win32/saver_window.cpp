@@ -1,11 +1,9 @@
 #include "win32/saver_window.h"
 
-#include <cstdlib>
-
+#include "win32/close_rules.h"
 #include "win32/monitor_covers.h"
 #include "win32/password_verifier.h"
 #include "win32/proc_address.h"
-#include "win32/saver_state.h"
 
 namespace orbisk {
 namespace {
@@ -13,9 +11,10 @@ namespace {
 constexpr char WindowClassName[] = "WindowsScreenSaverClass";
 constexpr char FullScreenTitle[] = "Screen Saver";
 constexpr char PreviewTitle[] = "Preview";
-constexpr UINT VerifyRequest = WM_APP;    // sent to the saver window to run the password verifier
-constexpr DWORD VerifyDebounceMs = 200;   // a close request this soon after a verification is refused unasked
-constexpr WPARAM CriticalResume = 3;      // PWR_CRITICALRESUME of WM_POWER
+// The desktop's savers ask for icon 100; this program's icon group is 102, so the class gets none, and the saver's
+// windows show no icon.
+constexpr int ClassIcon = 100;
+constexpr UINT HelpForwardTimeoutMs = 1000; // the preview's host may be hung: its help is not worth a hung saver
 
 struct WindowPlan {
     DWORD exStyle, style;
@@ -51,27 +50,17 @@ bool bringRunningSaverForward() {
     return true;
 }
 
-void hideCursor() { SetCursor(nullptr); }
-
-// A saver that stays keeps the screen. Losing the activation to another program's window also minimised the
-// exclusive full-screen window (DirectDraw does that); restored and in front again, it hides that window, and its
-// lost surfaces come back with the next frame.
-void takeScreenBack(HWND window) {
-    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-    if (GetForegroundWindow() != window) SetForegroundWindow(window);
-}
-
-void detachInputMethod(ShellState& shell, HWND window) {
+void detachInputMethod(WindowState& state, HWND window) {
     // IMM32 is used only if something else loaded it: the saver has no text input of its own.
-    shell.imeModule = GetModuleHandleA("IMM32.DLL");
-    if (!shell.imeModule) return;
-    shell.imeAssociate = procAddress<ImeAssociate>(shell.imeModule, "ImmAssociateContext");
-    if (shell.imeAssociate) shell.savedImeContext = shell.imeAssociate(window, nullptr);
+    state.imeModule = GetModuleHandleA("IMM32.DLL");
+    if (!state.imeModule) return;
+    state.imeAssociate = procAddress<ImeAssociate>(state.imeModule, "ImmAssociateContext");
+    if (state.imeAssociate) state.savedImeContext = state.imeAssociate(window, nullptr);
 }
 
-void restoreInputMethod(const ShellState& shell, HWND window) {
-    if (shell.imeModule && shell.imeAssociate && shell.savedImeContext)
-        shell.imeAssociate(window, shell.savedImeContext);
+void restoreInputMethod(const WindowState& state, HWND window) {
+    if (state.imeModule && state.imeAssociate && state.savedImeContext)
+        state.imeAssociate(window, state.savedImeContext);
 }
 
 // The preview's help and context-menu requests belong to the desktop's window around it. WM_HELP carries a
@@ -82,28 +71,44 @@ LRESULT forwardToParent(HWND window, UINT message, LPARAM lParam) {
     if (!parent || !IsWindow(parent)) return 1;
     const auto parentHandle = reinterpret_cast<WPARAM>(parent);
     if (message == WM_HELP)
-        SendMessageTimeoutA(parent, message, parentHandle, lParam, SMTO_ABORTIFHUNG, 1000, nullptr);
+        SendMessageTimeoutA(parent, message, parentHandle, lParam, SMTO_ABORTIFHUNG, HelpForwardTimeoutMs, nullptr);
     else
         PostMessageA(parent, message, parentHandle, lParam);
     return 1;
 }
 
+// The commands that would switch away from the full-screen saver, or start a saver again.
 bool isSwallowedCommand(WPARAM command) {
     return command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_SCREENSAVE;
 }
 
-void requestClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
-
-// Mouse movement closes only beyond the threshold, measured from the start (or the last refused close).
-void onMouseMove(ShellState& shell, HWND window) {
-    POINT now{};
-    GetCursorPos(&now);
-    const DWORD moved =
-        static_cast<DWORD>(std::abs(now.x - shell.startCursor.x) + std::abs(now.y - shell.startCursor.y));
-    if (moved > shell.mouseThreshold) {
-        requestClose(window);
-        shell.startCursor = now;
+// The window's state is its creation data, kept in GWLP_USERDATA from the first message that carries it.
+SaverState* stateOf(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* const state = static_cast<SaverState*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+        state->window.handle = window; // the frame timer may post to it before CreateWindowEx has returned
     }
+    return saverStateOf(window);
+}
+
+void onCreate(SaverState& saver, HWND window) {
+    detachInputMethod(saver.window, window);
+    GetCursorPos(&saver.window.startCursor);
+    if (!saver.window.preview) hideCursor();
+    startFrames(saver.frames, saver.display, saver.simulation, window, saver.window.preview);
+}
+
+void onDestroy(SaverState& saver, HWND window) {
+    restoreInputMethod(saver.window, window);
+    PostQuitMessage(0);
+    stopFrames(saver.frames, saver.display, saver.window.preview);
+}
+
+void onPaint(const SaverState& saver, HWND window) {
+    if (saver.window.closing) return; // the default procedure validates the window
+    if (!saver.window.preview) hideCursor();
+    paintWithoutFrames(saver.frames, saver.display, window, saver.window.preview);
 }
 
 int runMessageLoop() {
@@ -117,164 +122,93 @@ int runMessageLoop() {
 
 } // namespace
 
+bool registerSaverClass(HMODULE module) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    windowClass.lpfnWndProc = saverWindowProc;
+    windowClass.hInstance = module;
+    windowClass.hIcon = LoadIconA(module, MAKEINTRESOURCEA(ClassIcon));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = WindowClassName;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+HWND openSaverWindow(SaverState& state, HWND parent) {
+    const HMODULE module = state.window.platform.module;
+    if (parent) {
+        const WindowPlan plan = previewPlan(parent);
+        state.window.preview = true; // before the window exists: its creation reads it
+        return CreateWindowExA(plan.exStyle, WindowClassName, plan.title, plan.style, plan.x, plan.y, plan.width,
+                               plan.height, parent, nullptr, module, &state);
+    }
+    const Monitors monitors = findMonitors();
+    const WindowPlan plan = fullScreenPlan(monitors);
+    const HWND window = CreateWindowExA(plan.exStyle, WindowClassName, plan.title, plan.style, plan.x, plan.y,
+                                        plan.width, plan.height, nullptr, nullptr, module, &state);
+    if (!window) return nullptr;
+    coverOtherMonitors(window, monitors);
+    SetForegroundWindow(window);
+    return window;
+}
+
 int runSaverWindow(const Platform& platform, HWND parent) {
     // One saver window runs per process; its state is static, so that nothing is allocated while it runs.
     static SaverState state;
-    ShellState& shell = state.shell;
-    shell.platform = platform;
-
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-    windowClass.lpfnWndProc = shellWindowProc;
-    windowClass.hInstance = platform.module;
-    windowClass.hIcon = LoadIconA(platform.module, MAKEINTRESOURCEA(100)); // none: the icon group is 102
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = WindowClassName;
-
-    WindowPlan plan{};
-    Monitors monitors;
-    if (parent) {
-        plan = previewPlan(parent);
-        shell.preview = true; // before the window exists: the frame driver reads it on creation
-    } else {
-        monitors = findMonitors();
-        plan = fullScreenPlan(monitors);
+    state.window.platform = platform;
+    if (!parent) {
         if (bringRunningSaverForward()) return 0;
-        loadPasswordVerifier(shell);
+        loadPasswordVerifier(state.window);
     }
-    shell.autoPlayMessage = platform.olderFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
-
-    int result = -1; // no window, so no quit message: the saver could not run
-    if (RegisterClassA(&windowClass)) {
-        shell.saverWindow = CreateWindowExA(plan.exStyle, WindowClassName, plan.title, plan.style, plan.x, plan.y,
-                                            plan.width, plan.height, parent, nullptr, platform.module, &state);
-    }
-    if (shell.saverWindow) {
-        if (!parent) {
-            coverOtherMonitors(shell.saverWindow, monitors);
-            SetForegroundWindow(shell.saverWindow);
-        }
-        result = runMessageLoop();
-    }
-    unloadPasswordVerifier(shell);
+    state.window.autoPlayMessage = platform.olderFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+    // No window, so no quit message: the saver could not run.
+    const int result = registerSaverClass(platform.module) && openSaverWindow(state, parent) ? runMessageLoop() : -1;
+    unloadPasswordVerifier(state.window);
     return result;
 }
 
-LRESULT CALLBACK shellWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-    }
-    SaverState* const state = saverStateOf(window);
-    if (!state) return DefWindowProcA(window, message, wParam, lParam); // the few messages before WM_NCCREATE
-    ShellState& shell = state->shell;
-    const bool fullScreen = !shell.preview;
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SaverState* const saver = stateOf(window, message, lParam);
+    if (!saver) return DefWindowProcA(window, message, wParam, lParam); // the few messages before WM_NCCREATE
+    WindowState& state = saver->window;
     switch (message) {
-    case WM_CREATE:
-        detachInputMethod(shell, window);
-        GetCursorPos(&shell.startCursor);
-        if (fullScreen) hideCursor();
-        break;
-    case WM_DESTROY:
-        restoreInputMethod(shell, window);
-        PostQuitMessage(0);
-        break;
-    case WM_SETTEXT:
-        return 0; // the title never changes
-    case WM_PAINT:
-        if (shell.closing) return DefWindowProcA(window, message, wParam, lParam);
-        if (fullScreen) hideCursor();
-        break;
+    case WM_CREATE: onCreate(*saver, window); break;
+    case WM_DESTROY: onDestroy(*saver, window); break;
+    case WM_PAINT: onPaint(*saver, window); break;
+    case FrameMessage: presentFrame(saver->frames, saver->display, saver->simulation); break;
+    case WM_SETTEXT: return 0; // the title never changes
     case WM_HELP:
     case WM_CONTEXTMENU:
-        if (!fullScreen) return forwardToParent(window, message, lParam);
+        if (state.preview) return forwardToParent(window, message, lParam);
         break;
     case WM_SYSCOMMAND:
-        if (fullScreen && isSwallowedCommand(wParam)) return 0;
+        if (!state.preview && isSwallowedCommand(wParam)) return 0;
         break;
     case WM_TIMER:
-        if (shell.closing) return 0;
-        Sleep(0);
+        if (state.closing) return 0;
+        Sleep(0); // yields once per timer message: a timer set to fire often cannot starve threads of our priority
         break;
+    case WM_CLOSE:
+        if (!onClose(state, window)) return 0;
+        break;
+    case VerifyRequest: return onVerifyRequest(state, window);
+    case WM_SETCURSOR:
+    case WM_SHOWWINDOW:
+    case WM_ACTIVATEAPP:
+    case WM_POWER:
+    case WM_POWERBROADCAST:
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-    case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (shell.closing) return DefWindowProcA(window, message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        if (watchingInput(state) && onInput(state, window, message, wParam)) return TRUE;
         break;
     default:
+        if (message != 0 && message == state.autoPlayMessage) return onAutoPlay(state, window);
         break;
     }
-    return saverWindowProc(*state, window, message, wParam, lParam);
-}
-
-LRESULT shellDefaultProc(ShellState& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool olderFamily = shell.platform.olderFamily;
-    if (!shell.preview && !shell.closing) {
-        if (message == WM_CLOSE && olderFamily) {
-            if (!verifyBeforeClose(shell, window)) {
-                GetCursorPos(&shell.startCursor); // movement counts afresh from here
-                if (!shell.verifying) takeScreenBack(window); // not over the verifier's own dialog
-                return 0;
-            }
-        } else if (message == VerifyRequest && olderFamily) {
-            return shell.verifier ? shell.verifier(window) : 1;
-        } else if (!shell.verifying) {
-            switch (message) {
-            case WM_SHOWWINDOW:
-                if (wParam) hideCursor();
-                break;
-            case WM_SETCURSOR:
-                hideCursor();
-                return 1;
-            case WM_ACTIVATEAPP:
-                if (wParam) takeScreenBack(window);
-                else requestClose(window);
-                break;
-            case WM_POWER:
-                if (wParam == CriticalResume) requestClose(window);
-                break;
-            case WM_POWERBROADCAST:
-            case WM_KEYDOWN:
-            case WM_SYSKEYDOWN:
-            case WM_LBUTTONDOWN:
-            case WM_RBUTTONDOWN:
-            case WM_MBUTTONDOWN:
-                requestClose(window);
-                break;
-            case WM_MOUSEMOVE:
-                onMouseMove(shell, window);
-                break;
-            default:
-                break;
-            }
-        }
-    }
-    if (message != 0 && message == shell.autoPlayMessage) {
-        requestClose(window);
-        return shell.verifier ? 1 : 0; // 1 cancels AutoPlay while a password guards the desktop
-    }
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-BOOL verifyBeforeClose(ShellState& shell, HWND window) {
-    if (shell.verifying || shell.closing) return FALSE;
-    if (!shell.verifier) {
-        shell.closing = TRUE;
-        return TRUE;
-    }
-    if (shell.lastVerifyTick != static_cast<DWORD>(-1) && shell.tickCount() - shell.lastVerifyTick < VerifyDebounceMs)
-        return shell.closing;
-    shell.verifying = true;
-    MSG dropped;
-    for (int k = 0; k < 2; ++k) PeekMessageA(&dropped, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
-    shell.closing = static_cast<BOOL>(SendMessageA(window, VerifyRequest, 0, 0));
-    shell.verifying = false;
-    if (!shell.closing) hideCursor(); // the verifier's dialog showed it
-    shell.lastVerifyTick = shell.tickCount();
-    return shell.closing;
 }
 
 } // namespace orbisk

@@ -1,10 +1,10 @@
-// The saver window: full screen or as a child of the desktop's preview window, its message loop, and the rules by
-// which user input closes it.
+// The saver window: full screen or as a child of the desktop's preview window, its one window procedure and its
+// message loop.
 #pragma once
 
 #include <windows.h>
 
-#include "win32/shell_state.h"
+#include "win32/saver_state.h"
 
 namespace orbisk {
 
@@ -12,15 +12,14 @@ namespace orbisk {
 // message's 0, also 0 when another full-screen saver is running already, -1 when the window cannot be made.
 int runSaverWindow(const Platform& platform, HWND parent);
 
-// The window procedure of the class: looks at each message first and passes most of them to saverWindowProc. The
-// window's SaverState comes as its creation data.
-LRESULT CALLBACK shellWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The saver's window class, "WindowsScreenSaverClass", registered for `module`.
+bool registerSaverClass(HMODULE module);
 
-// The default procedure behind saverWindowProc: turns input into a close request and lets a close go through only
-// when it is allowed.
-LRESULT shellDefaultProc(ShellState& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Creates the saver window for `state` (its platform set): full screen and in front, over every monitor, when
+// `parent` is null, else the preview filling `parent`. Null when it cannot be made.
+HWND openSaverWindow(SaverState& state, HWND parent);
 
-// Whether a close may go on: at once without a password verifier, else when the verifier accepts.
-BOOL verifyBeforeClose(ShellState& shell, HWND window);
+// The window procedure of the class; the window's SaverState comes as its creation data.
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 } // namespace orbisk

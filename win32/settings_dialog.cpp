@@ -8,9 +8,8 @@
 namespace orbisk {
 namespace {
 
-// "Vantrel・%s" in code page 932: the maker, a middle dot, and the saver's name, which this saver leaves empty.
-constexpr char CaptionFormat[] = "Vantrel\x81\x45%s";
-constexpr char SaverName[] = "";
+// "Vantrel・" in code page 932: the maker and a middle dot.
+constexpr char Caption[] = "Vantrel\x81\x45";
 
 void openMakerPage(HWND dialog) {
     SHELLEXECUTEINFOA request{};
@@ -27,18 +26,13 @@ void openMakerPage(HWND dialog) {
 static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the 32-bit shell takes a 60-byte request");
 #endif
 
-BOOL prepareSettingsDialog(HMODULE) { return TRUE; }
-
 int showSettingsDialog(HMODULE module, HWND owner) {
-    prepareSettingsDialog(module);
     return static_cast<int>(DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settingsDialogProc, 0));
 }
 
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
-        char caption[64];
-        wsprintfA(caption, CaptionFormat, SaverName);
-        SetWindowTextA(dialog, caption);
+        SetWindowTextA(dialog, Caption);
         return TRUE; // the dialog manager puts the focus on the default button
     }
     if (message != WM_COMMAND) return FALSE;

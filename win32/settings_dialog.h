@@ -10,9 +10,6 @@ namespace orbisk {
 // DialogBoxParamA's failure value when the dialog cannot be made.
 int showSettingsDialog(HMODULE module, HWND owner);
 
-// Registers what the dialog's controls need; this dialog uses only the system's classes.
-BOOL prepareSettingsDialog(HMODULE module);
-
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 } // namespace orbisk

@@ -9,6 +9,7 @@
 # is removed. It holds no mounts of its own: `enter` makes them in a mount namespace of each program's own.
 
 WINE32_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$WINE32_HERE/../lib.sh"
 ORBISK_CACHE=${ORBISK_CACHE:-/var/cache/orbisk}
 declare -A WINE32_SUITES=([8]=bookworm [10]=trixie)
 export ORBISK_WINE=${ORBISK_WINE:-8}
@@ -33,11 +34,6 @@ wine32_root_name() {
 WINE32_KEY=$(wine32_root_name "$WINE32_SUITE")
 export ORBISK_WINE_ROOT=$ORBISK_CACHE/$WINE32_KEY
 
-# wine32_propagation: how a mount namespace of ours treats the mounts it starts with: private, so that what it mounts
-# reaches no other namespace. Inside a chroot (fresh-machine's, say) "/" is no mount point and cannot be made
-# private; mounts made there keep the chroot's own propagation ("unchanged").
-wine32_propagation() { if mountpoint -q /; then echo private; else echo unchanged; fi; }
-
 # wine32_root: makes the root unless it is there already (a few minutes from nothing; nothing at all from the cache).
 wine32_root() {
     [ -f "$ORBISK_WINE_ROOT/.ready" ] && return 0
@@ -49,7 +45,7 @@ wine32_root() {
         local log=$ORBISK_CACHE/$WINE32_KEY.log start=$SECONDS suite
         echo "wine32: making the Windows test platform in $ORBISK_WINE_ROOT (once; a few minutes; log in $log)" >&2
         # In a mount namespace of its own, so that no mount made for the package scripts outlives the making.
-        unshare --mount --propagation "$(wine32_propagation)" bash -c \
+        unshare --mount --propagation "$(mount_propagation)" bash -c \
             "set -euo pipefail; source '${BASH_SOURCE[0]}'; wine32_make '$ORBISK_WINE_ROOT.part'" \
             >"$log" 2>&1 ||
             { echo "wine32: making the platform failed; the end of $log:" >&2; tail -5 "$log" >&2; exit 1; }
@@ -92,25 +88,26 @@ wine32_make() {
 # orbisk-i386-PID (PID: this shell's), which a process of ours holds (hold-binfmt) until wine32_binfmt_off.
 wine32_binfmt_on() {
     [ -n "${WINE32_HOLDER:-}" ] && kill -0 "$WINE32_HOLDER" 2>/dev/null && return 0
-    local out waited=0
+    local out
     out=$(mktemp)
-    setsid unshare --mount --propagation "$(wine32_propagation)" "$WINE32_HERE/hold-binfmt" $$ "$ORBISK_WINE_ROOT/usr/local/bin/qemu-i386" \
+    setsid unshare --mount --propagation "$(mount_propagation)" "$WINE32_HERE/hold-binfmt" $$ "$ORBISK_WINE_ROOT/usr/local/bin/qemu-i386" \
         </dev/null >"$out" 2>&1 &
     WINE32_HOLDER=$!
-    until grep -q ready "$out"; do
-        if ! kill -0 "$WINE32_HOLDER" 2>/dev/null || [ $((waited += 1)) -gt 100 ]; then
-            echo "wine32: no binfmt_misc entry for 32-bit programs: $(cat "$out")" >&2
-            rm -f "$out"
-            return 1
-        fi
-        sleep 0.05
-    done
+    within 5 binfmt_settled "$out"
+    if ! grep -q ready "$out"; then
+        echo "wine32: no binfmt_misc entry for 32-bit programs: $(cat "$out")" >&2
+        rm -f "$out"
+        stop_pid "$WINE32_HOLDER"
+        return 1
+    fi
     rm -f "$out"
 }
+
+binfmt_settled() { grep -q ready "$1" || gone "$WINE32_HOLDER"; }
 
 # wine32_binfmt_off: removes this shell's entry.
 wine32_binfmt_off() {
     [ -n "${WINE32_HOLDER:-}" ] || return 0
-    kill "$WINE32_HOLDER" 2>/dev/null && while kill -0 "$WINE32_HOLDER" 2>/dev/null; do sleep 0.05; done
+    stop_pid "$WINE32_HOLDER"
     WINE32_HOLDER=
 }

@@ -5,7 +5,7 @@
 # Wine is the Windows test platform's (root.sh): 32-bit Wine under user-mode emulation in a Debian root of its own,
 # which runs the shipped 32-bit saver itself. Each session turns the platform's binfmt entry on for as long as it runs.
 
-source "$(dirname "${BASH_SOURCE[0]}")/root.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/root.sh" # and with it ../lib.sh
 WINE_HOME=${WINE_HOME:-$(cd "$WINE32_HERE/../.." && pwd)/build-win32/wine}
 export WINE=$WINE32_HERE/wine WINESERVER=$WINE32_HERE/wineserver
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -72,7 +72,7 @@ wine_session_start() {
 # the display of its first program, so its server ends first.
 wine_session_move() {
     session_wine_stop
-    stop_pid "$SESSION_DIR/x.pid"
+    stop_recorded "$SESSION_DIR/x.pid"
     session_display_start 24 "$1" && session_wine_start
 }
 
@@ -81,24 +81,12 @@ wine_session_move() {
 # 1024,0, on a white root, so that whatever the saver leaves uncovered shows.
 session_display_start() {
     local depth=$1 screen=$2
-    rm -f "$SESSION_DIR/display"
-    exec 3>"$SESSION_DIR/display"
     if [ "$screen" = two-monitors ]; then
-        setsid Xorg -displayfd 3 -config "$WINE32_HERE/two-monitors.conf" -logfile "$SESSION_DIR/x.log" -wr \
-            -noreset -nolisten tcp -novtswitch -sharevts </dev/null >"$SESSION_DIR/x.out" 2>&1 &
+        x_server_start "$SESSION_DIR" Xorg -config "$WINE32_HERE/two-monitors.conf" -logfile "$SESSION_DIR/x.log" -wr \
+            -noreset -nolisten tcp -novtswitch -sharevts || return 1
     else
-        setsid Xvfb -displayfd 3 -screen 0 "${screen}x$depth" -nolisten tcp -noreset </dev/null \
-            >"$SESSION_DIR/x.log" 2>&1 &
+        x_server_start "$SESSION_DIR" Xvfb -screen 0 "${screen}x$depth" -nolisten tcp -noreset || return 1
     fi
-    echo $! >"$SESSION_DIR/x.pid"
-    exec 3>&-
-    local waited=0
-    until [ -s "$SESSION_DIR/display" ]; do
-        sleep 0.1
-        waited=$((waited + 1))
-        [ $waited -lt 100 ] || { echo "the X server did not start (see $SESSION_DIR/x.log)" >&2; return 1; }
-    done
-    export DISPLAY=:$(cat "$SESSION_DIR/display")
     # The second output counts as connected only once the server has probed its outputs again (a query does it),
     # and Wine leaves out the others.
     [ "$screen" != two-monitors ] ||
@@ -115,12 +103,7 @@ session_wine_start() {
     echo $! >"$SESSION_DIR/keeper.pid"
     # Wait for the keeper's window: until then Wine's background programs are not up, and the first test program
     # would start them with its own output, which they would then hold open.
-    local waited=0
-    until grep -q ready "$SESSION_DIR/keeper.out" 2>/dev/null; do
-        sleep 0.1
-        waited=$((waited + 1))
-        [ $waited -lt 300 ] || { echo "the Wine desktop did not start" >&2; return 1; }
-    done
+    within 30 grep -q ready "$SESSION_DIR/keeper.out" || { echo "the Wine desktop did not start" >&2; return 1; }
     # Exports, not `declare -p`: a declare sourced inside wine_session_enter would make the names local to it.
     printf 'export DISPLAY=%q WINEPREFIX=%q SESSION_DIR=%q\n' "$DISPLAY" "$WINEPREFIX" "$SESSION_DIR" \
         >"$SESSION_DIR/env"
@@ -129,7 +112,7 @@ session_wine_start() {
 # session_wine_stop: the keeper and the Wine server, gone before it returns: a server still on its way out would take
 # the next start's -p as its own and stay.
 session_wine_stop() {
-    stop_pid "$SESSION_DIR/keeper.pid"
+    stop_recorded "$SESSION_DIR/keeper.pid"
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
 }
@@ -137,11 +120,10 @@ session_wine_stop() {
 # Re-enters a running session, for a test started by ctest.
 wine_session_enter() { source "$WINE_HOME/sessions/$1/env"; }
 
-stop_pid() {
+# stop_recorded FILE: stops the process whose PID the file holds, and removes the file.
+stop_recorded() {
     [ -f "$1" ] || return 0
-    local pid
-    pid=$(cat "$1")
-    kill "$pid" 2>/dev/null && while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+    stop_pid "$(cat "$1")"
     rm -f "$1"
 }
 
@@ -149,6 +131,6 @@ wine_session_stop() {
     local dir=${1:-$SESSION_DIR}
     [ -d "$dir" ] || return 0
     SESSION_DIR=$dir WINEPREFIX=$dir/prefix session_wine_stop
-    stop_pid "$dir/x.pid"
+    stop_recorded "$dir/x.pid"
     wine32_binfmt_off
 }

@@ -6,14 +6,14 @@
 # needs root.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib.sh"
 source "$here/../../scripts/packages.sh"
 source "$here/../checks.sh"
 cache=${ORBISK_CACHE:-/var/cache/orbisk}
 suite=bookworm mirror=http://deb.debian.org/debian
 recipe=1 # raise when the way the root is made changes
 tarball=$cache/debian-minbase-$(printf '%s\n' "$recipe" "$suite" "$mirror" | sha256sum | cut -c1-12).tar.gz
-propagation=private # mounts that reach no other namespace; inside a chroot, / is no mount point and cannot be made so
-mountpoint -q / || propagation=unchanged
+propagation=$(mount_propagation)
 
 for deb in "$@"; do [ -f "$deb" ] || { echo "no $deb: scripts/release makes it" >&2; exit 1; }; done
 

@@ -1,9 +1,10 @@
-// The saver window's message chain and close rules, on real windows of this thread: each case sets the shell up as
-// runSaverWindow does (without its message loop), sends messages straight to the window and looks in the thread's
+// The saver window and its close rules, on real windows of this thread made as the saver makes them (its class and
+// its window, without the message loop): each case sends messages straight to the window and looks in the thread's
 // queue for the WM_CLOSE that a close request posts. The display factory always fails, so a full-screen window has
 // no display and no frame timer: every frame message in the queue comes from the test's own calls of the timer.
 #include <windows.h>
 #include <ddraw.h>
+#include <imm.h>
 #include <pbt.h>
 
 #include <gtest/gtest.h>
@@ -72,7 +73,7 @@ BOOL WINAPI scriptedVerifier(HWND window) {
     ++script.calls;
     fakeTick += 30;
     script.window = window;
-    script.sawVerifying = saverStateOf(window)->shell.verifying;
+    script.sawVerifying = saverStateOf(window)->window.verifying;
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     if (script.meanwhile) script.meanwhile(window);
     return script.answer;
@@ -102,13 +103,7 @@ bool samePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
 class CloseRules : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        WNDCLASSA saverClass{};
-        saverClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-        saverClass.lpfnWndProc = shellWindowProc;
-        saverClass.hInstance = GetModuleHandleA(nullptr);
-        saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        saverClass.lpszClassName = SaverClass;
-        ASSERT_TRUE(RegisterClassA(&saverClass));
+        ASSERT_TRUE(registerSaverClass(GetModuleHandleA(nullptr)));
         WNDCLASSA hostClass{};
         hostClass.lpfnWndProc = hostProc;
         hostClass.hInstance = GetModuleHandleA(nullptr);
@@ -118,8 +113,8 @@ protected:
 
     void SetUp() override {
         state = std::make_unique<SaverState>();
-        state->shell.platform.module = GetModuleHandleA(nullptr);
-        state->shell.tickCount = fakeTickCount;
+        state->window.platform.module = GetModuleHandleA(nullptr);
+        state->window.tickCount = fakeTickCount;
         state->display.createDirectDraw = noDirectDraw;
         hostLog = {};
         script = {};
@@ -135,11 +130,11 @@ protected:
     }
 
     void setFamily(bool older) {
-        shell().platform.olderFamily = older;
-        shell().autoPlayMessage = older ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+        window().platform.olderFamily = older;
+        window().autoPlayMessage = older ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
     }
 
-    ShellState& shell() { return state->shell; }
+    WindowState& window() { return state->window; }
 
     // Handles what the creation queued; a close request among it is a fault.
     void settle() {
@@ -154,43 +149,79 @@ protected:
 
     void openFullScreen(bool older) {
         setFamily(older);
-        const HDC screen = GetDC(nullptr);
-        RECT box{};
-        GetClipBox(screen, &box);
-        ReleaseDC(nullptr, screen);
-        saver = CreateWindowExA(WS_EX_TOPMOST, SaverClass, "Screen Saver",
-                                WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.left, box.top,
-                                box.right - box.left, box.bottom - box.top, nullptr, nullptr, shell().platform.module,
-                                state.get());
+        saver = openSaverWindow(*state, nullptr);
         ASSERT_NE(saver, nullptr);
-        shell().saverWindow = saver;
+        ASSERT_EQ(window().handle, saver);
         settle();
         ASSERT_EQ(state->frames.frameTimer, 0u) << "a frame timer without a display";
+        ASSERT_EQ(state->display.failure, SetUpFailure::CreateDirectDraw);
     }
 
     void openPreview(bool older) {
         setFamily(older);
         host = CreateWindowExA(0, HostClass, "Desktop", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr,
-                               shell().platform.module, nullptr);
+                               window().platform.module, nullptr);
         ASSERT_NE(host, nullptr);
-        RECT client{};
-        GetClientRect(host, &client);
-        shell().preview = true;
-        saver = CreateWindowExA(0, SaverClass, "Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                client.right, client.bottom, host, nullptr, shell().platform.module, state.get());
+        saver = openSaverWindow(*state, host);
         ASSERT_NE(saver, nullptr);
-        shell().saverWindow = saver;
         settle();
     }
 
     void loadVerifier(BOOL answer) {
         script.answer = answer;
-        shell().verifier = scriptedVerifier;
+        window().verifier = scriptedVerifier;
     }
 
     std::unique_ptr<SaverState> state;
     HWND saver = nullptr, host = nullptr;
 };
+
+TEST_F(CloseRules, ClassAndWindowsAreTheShippedOnes) {
+    WNDCLASSA registered{};
+    ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), SaverClass, &registered));
+    EXPECT_EQ(registered.style, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC));
+    EXPECT_EQ(registered.hIcon, nullptr);
+    EXPECT_EQ(registered.hCursor, nullptr);
+    EXPECT_EQ(registered.hbrBackground, GetStockObject(BLACK_BRUSH));
+    EXPECT_EQ(registered.cbClsExtra + registered.cbWndExtra, 0);
+
+    openFullScreen(false);
+    char title[64] = {};
+    GetWindowTextA(saver, title, sizeof title);
+    EXPECT_STREQ(title, "Screen Saver");
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(saver, GWL_STYLE)), 0x96000000u); // popup, visible, clipping
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(saver, GWL_EXSTYLE)), static_cast<DWORD>(WS_EX_TOPMOST));
+    RECT placed{}, screen{};
+    GetWindowRect(saver, &placed);
+    const HDC screenContext = GetDC(nullptr);
+    GetClipBox(screenContext, &screen);
+    ReleaseDC(nullptr, screenContext);
+    EXPECT_TRUE(EqualRect(&placed, &screen)) << "not the screen's clip box";
+
+    TearDown();
+    SetUp();
+    openPreview(false);
+    GetWindowTextA(saver, title, sizeof title);
+    EXPECT_STREQ(title, "Preview");
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(saver, GWL_STYLE)), 0x52000000u); // child, visible, clipping
+    EXPECT_EQ(GetWindowLongA(saver, GWL_EXSTYLE), 0);
+    RECT client{}, hostClient{};
+    GetClientRect(saver, &client);
+    GetClientRect(host, &hostClient);
+    EXPECT_TRUE(EqualRect(&client, &hostClient)) << "the preview does not fill its host";
+}
+
+// The input method, where something loaded it, is detached from the window while it lives and given back at its end.
+TEST_F(CloseRules, InputMethodIsDetachedAndGivenBack) {
+    openFullScreen(false);
+    const HIMC saved = window().savedImeContext;
+    ASSERT_NE(saved, nullptr) << "IMM32, linked into this test, was not detached";
+    EXPECT_EQ(ImmGetContext(saver), nullptr);
+    SendMessageA(saver, WM_DESTROY, 0, 0); // the saver's end, without the window's
+    const HIMC restored = ImmGetContext(saver);
+    EXPECT_EQ(restored, saved);
+    ImmReleaseContext(saver, restored);
+}
 
 TEST_F(CloseRules, TitleNeverChanges) {
     for (const bool preview : {false, true}) {
@@ -251,12 +282,12 @@ TEST_F(CloseRules, InputClosesOnlyTheRunningFullScreenSaver) {
         SetUp();
         if (situation == Preview) openPreview(false);
         else openFullScreen(false);
-        shell().closing = situation == Closing;
-        shell().verifying = situation == Verifying;
+        window().closing = situation == Closing;
+        window().verifying = situation == Verifying;
         for (const Trigger& trigger : triggers) {
             SCOPED_TRACE(trigger.name);
             const POINT now = cursorNow();
-            shell().startCursor = {now.x - 50, now.y - 50};
+            window().startCursor = {now.x - 50, now.y - 50};
             SendMessageA(saver, trigger.message, trigger.wParam, MAKELPARAM(1, 1));
             EXPECT_EQ(takePosted(saver, WM_CLOSE), trigger.closes && situation == Running ? 1 : 0);
             EXPECT_TRUE(IsWindow(saver));
@@ -277,11 +308,11 @@ TEST_F(CloseRules, MouseMovementClosesBeyondFourPixelsFromTheStart) {
         SCOPED_TRACE(testing::Message() << move.dx << ", " << move.dy);
         const POINT now = cursorNow();
         const POINT start = {now.x - move.dx, now.y - move.dy};
-        shell().startCursor = start;
+        window().startCursor = start;
         SendMessageA(saver, WM_MOUSEMOVE, 0, MAKELPARAM(900, 700)); // far off in the message: ignored
         EXPECT_EQ(takePosted(saver, WM_CLOSE), move.closes ? 1 : 0);
         // A close measures afresh from where the cursor is; a small move keeps the old start, so moves add up.
-        EXPECT_TRUE(samePoint(shell().startCursor, move.closes ? now : start));
+        EXPECT_TRUE(samePoint(window().startCursor, move.closes ? now : start));
     }
 }
 
@@ -390,7 +421,7 @@ TEST_F(CloseRules, UnguardedCloseDestroysTheWindowAtOnce) {
         SendMessageA(saver, c.message, c.wParam, 0);
         EXPECT_FALSE(IsWindow(saver));
         EXPECT_TRUE(quitPosted());
-        EXPECT_EQ(shell().closing, c.closing);
+        EXPECT_EQ(window().closing, c.closing);
         EXPECT_EQ(script.calls, 0);
     }
 }
@@ -399,7 +430,7 @@ TEST_F(CloseRules, RefusedVerificationKeepsTheSaverRunning) {
     openFullScreen(true);
     loadVerifier(FALSE);
     for (int k = 0; k < 3; ++k) PostMessageA(saver, WM_TIMER, 1, 0);
-    shell().startCursor = {-1000, -1000};
+    window().startCursor = {-1000, -1000};
     fakeTick = 5000;
 
     EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
@@ -408,10 +439,10 @@ TEST_F(CloseRules, RefusedVerificationKeepsTheSaverRunning) {
     EXPECT_TRUE(script.sawVerifying);
     EXPECT_TRUE(IsWindow(saver));
     EXPECT_FALSE(quitPosted());
-    EXPECT_EQ(shell().closing, FALSE);
-    EXPECT_FALSE(shell().verifying);
-    EXPECT_EQ(shell().lastVerifyTick, 5030u) << "not read after the verifier returned";
-    EXPECT_TRUE(samePoint(shell().startCursor, cursorNow()));
+    EXPECT_EQ(window().closing, FALSE);
+    EXPECT_FALSE(window().verifying);
+    EXPECT_EQ(window().lastVerifyTick, 5030u) << "not read after the verifier returned";
+    EXPECT_TRUE(samePoint(window().startCursor, cursorNow()));
     EXPECT_EQ(GetCursor(), nullptr) << "the cursor the verifier showed stays visible";
     EXPECT_EQ(takePosted(saver, WM_TIMER), 1) << "two pending timer messages are dropped before verifying";
     EXPECT_EQ(takePosted(saver, WM_CLOSE), 0);
@@ -435,13 +466,13 @@ TEST_F(CloseRules, CloseSoonAfterARefusalIsRefusedUnasked) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         script.calls = 0;
-        shell().lastVerifyTick = c.last;
+        window().lastVerifyTick = c.last;
         fakeTick = c.now;
-        shell().startCursor = {-1000, -1000};
+        window().startCursor = {-1000, -1000};
         EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
         EXPECT_EQ(script.calls, c.asked ? 1 : 0);
         EXPECT_TRUE(IsWindow(saver));
-        EXPECT_TRUE(samePoint(shell().startCursor, cursorNow())) << "movement is not measured afresh";
+        EXPECT_TRUE(samePoint(window().startCursor, cursorNow())) << "movement is not measured afresh";
     }
 }
 
@@ -463,7 +494,7 @@ TEST_F(CloseRules, NothingClosesWhileTheVerifierIsShowing) {
     // The same with the flag set from outside.
     script = {};
     loadVerifier(TRUE);
-    shell().verifying = true;
+    window().verifying = true;
     EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
     EXPECT_EQ(script.calls, 0);
     EXPECT_TRUE(IsWindow(saver));
@@ -474,8 +505,8 @@ TEST_F(CloseRules, AcceptedVerificationCloses) {
     loadVerifier(TRUE);
     SendMessageA(saver, WM_CLOSE, 0, 0);
     EXPECT_EQ(script.calls, 1);
-    EXPECT_NE(shell().closing, FALSE);
-    EXPECT_FALSE(shell().verifying);
+    EXPECT_NE(window().closing, FALSE);
+    EXPECT_FALSE(window().verifying);
     EXPECT_FALSE(IsWindow(saver));
     EXPECT_TRUE(quitPosted());
 }
@@ -552,11 +583,11 @@ TEST_F(CloseRules, ARefusedCloseTakesTheScreenBack) {
         openFullScreen(true);
         loadVerifier(FALSE);
         host = CreateWindowExA(0, HostClass, "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                               nullptr, nullptr, shell().platform.module, nullptr);
+                               nullptr, nullptr, window().platform.module, nullptr);
         SetForegroundWindow(host);
         ShowWindow(saver, SW_MINIMIZE);
         ASSERT_TRUE(IsIconic(saver));
-        if (c.debounced) shell().lastVerifyTick = fakeTick;
+        if (c.debounced) window().lastVerifyTick = fakeTick;
         SendMessageA(saver, c.message, c.wParam, 0);
         EXPECT_EQ(script.calls, c.message == WM_CLOSE && !c.debounced ? 1 : 0);
         EXPECT_FALSE(IsIconic(saver));
@@ -583,7 +614,7 @@ TEST_F(CloseRules, InputOverAnotherMonitorIsTheSaversInput) {
     for (const UINT input : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE}) {
         SCOPED_TRACE(input);
         const POINT now = cursorNow();
-        shell().startCursor = {now.x - 50, now.y - 50};
+        window().startCursor = {now.x - 50, now.y - 50};
         SendMessageA(cover, input, 0, 0);
         EXPECT_EQ(takePosted(saver, WM_CLOSE), 1);
     }
@@ -591,14 +622,14 @@ TEST_F(CloseRules, InputOverAnotherMonitorIsTheSaversInput) {
     EXPECT_FALSE(IsWindow(cover));
 }
 
-DWORD WINAPI tickMany(void* state) {
-    for (int k = 0; k < 2000; ++k) frameTimerProc(0, 0, reinterpret_cast<DWORD_PTR>(state), 0, 0);
+DWORD WINAPI tickMany(void* frames) {
+    for (int k = 0; k < 2000; ++k) frameTimerProc(0, 0, reinterpret_cast<DWORD_PTR>(frames), 0, 0);
     return 0;
 }
 
 TEST_F(CloseRules, TimerQueuesAtMostOneFrameMessage) {
     openFullScreen(false);
-    const auto tick = [this] { frameTimerProc(0, 0, reinterpret_cast<DWORD_PTR>(state.get()), 0, 0); };
+    const auto tick = [this] { frameTimerProc(0, 0, reinterpret_cast<DWORD_PTR>(&state->frames), 0, 0); };
     std::atomic<LONG>& pending = state->frames.framePending;
 
     for (int k = 0; k < 100; ++k) tick();
@@ -614,7 +645,7 @@ TEST_F(CloseRules, TimerQueuesAtMostOneFrameMessage) {
     // Ticks from several threads at once still queue one message.
     pending.store(0);
     HANDLE threads[4];
-    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, tickMany, state.get(), 0, nullptr);
+    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, tickMany, &state->frames, 0, nullptr);
     WaitForMultipleObjects(4, threads, TRUE, INFINITE);
     for (HANDLE thread : threads) CloseHandle(thread);
     EXPECT_EQ(takePosted(saver, FrameMessage), 1);

@@ -19,7 +19,7 @@ std::string hex(std::uint64_t value) {
 }
 
 TEST(CoreOnWindows, GoldenStateHashOfAMinute) {
-    HeadlessRun run(PictureFormat::Rgb565, 60, 1000000000);
+    HeadlessRun run(PictureFormat::Rgb565, 60, DefaultEpoch);
     for (int k = 0; k < 3600; ++k) run.renderFrame();
     EXPECT_EQ(hex(stateHash(run.simulation().field)), hex(MinuteStateHash));
 }

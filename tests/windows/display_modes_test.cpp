@@ -103,7 +103,7 @@ TEST_P(DisplayModes, SetUpReadsTheScreensFormatAndInstallsThePaletteOnlyAtEightB
     const Depth& depth = GetParam();
     setUpDisplay();
     ASSERT_NE(display.directDraw, nullptr);
-    EXPECT_EQ(display.colourDepthUnsupported, 0);
+    EXPECT_EQ(display.failure, SetUpFailure::None);
 
     const PixelFormat& format = display.drawing.format();
     EXPECT_EQ(format.bytesPerPixel, depth.bytesPerPixel);

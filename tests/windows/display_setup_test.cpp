@@ -1,11 +1,13 @@
-// The display set-up and the frame driver against a scripted DirectDraw: every object records the calls made on it
-// and answers what the case scripts, so each step can be made to fail in turn and the state it leaves behind
-// inspected.
+// The display set-up and the frame driver against a scripted DirectDraw and multimedia timer: every object records
+// the calls made on it and answers what the case scripts, so each step can be made to fail in turn and the state it
+// leaves behind inspected.
 #include <windows.h>
 #include <ddraw.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
@@ -104,7 +106,8 @@ struct Script {
     DWORD bitCount = 32;
     DWORD masks[3] = {0xFF0000, 0xFF00, 0xFF};
 
-    std::vector<std::string> calls;
+    std::vector<std::string> calls;      // DirectDraw's, with the arguments of a frame's
+    std::vector<std::string> events;     // the timer's calls and the objects' releases, in order
     std::map<std::string, int> releases; // per object
     int factoryCalls = 0;
     DWORD cooperativeFlags = 0;
@@ -125,6 +128,44 @@ struct Script {
 
 Script* script = nullptr;
 
+std::string hex(DWORD value) {
+    char text[12];
+    std::snprintf(text, sizeof text, "%lx", static_cast<unsigned long>(value));
+    return text;
+}
+
+std::string rect(const RECT* r) {
+    if (!r) return "everything";
+    return std::to_string(r->left) + "," + std::to_string(r->top) + "," + std::to_string(r->right) + "," +
+           std::to_string(r->bottom);
+}
+
+// The multimedia timer: its calls go to the events, with their arguments; a timer is 7 unless scripted to fail.
+MMRESULT WINAPI fakeGetDevCaps(LPTIMECAPS caps, UINT size) {
+    script->events.push_back("timeGetDevCaps size " + std::to_string(size));
+    caps->wPeriodMin = 1;
+    caps->wPeriodMax = 1000000;
+    return static_cast<MMRESULT>(script->step("timeGetDevCaps"));
+}
+MMRESULT WINAPI fakeBeginPeriod(UINT period) {
+    script->events.push_back("timeBeginPeriod " + std::to_string(period));
+    return TIMERR_NOERROR;
+}
+MMRESULT WINAPI fakeEndPeriod(UINT period) {
+    script->events.push_back("timeEndPeriod " + std::to_string(period));
+    return TIMERR_NOERROR;
+}
+MMRESULT WINAPI fakeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags) {
+    script->events.push_back("timeSetEvent " + std::to_string(delay) + " " + std::to_string(resolution) + " flags " +
+                             hex(flags) + (callback == frameTimerProc ? " frameTimerProc" : " another callback") +
+                             (user ? "" : " no user value"));
+    return script->step("timeSetEvent") == DD_OK ? 7 : 0;
+}
+MMRESULT WINAPI fakeKillEvent(UINT timer) {
+    script->events.push_back("timeKillEvent " + std::to_string(timer));
+    return TIMERR_NOERROR;
+}
+
 // The reference counting every fake shares: releases are counted per object, nothing is freed.
 template <typename Interface>
 struct Counted : Interface {
@@ -133,6 +174,7 @@ struct Counted : Interface {
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override {
         ++script->releases[name_];
+        script->events.push_back("Release " + name_);
         return 0;
     }
     std::string name_;
@@ -170,17 +212,27 @@ struct FakeSurface : Counted<InertDirectDrawSurface> {
         script->attachedClipper = clipper;
         return script->step("SetClipper");
     }
-    HRESULT STDMETHODCALLTYPE Blt(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDBLTFX) override {
+    HRESULT STDMETHODCALLTYPE Blt(LPRECT to, LPDIRECTDRAWSURFACE source, LPRECT from, DWORD flags,
+                                  LPDDBLTFX effects) override {
+        std::string call = name_ + " Blt to " + rect(to) + " flags " + hex(flags);
+        if (source) call += " from " + std::string(source == this ? "itself" : "another surface") + " " + rect(from);
+        if (effects) call += " fill colour " + hex(effects->dwFillColor) + " record size " + hex(effects->dwSize);
+        script->calls.push_back(call);
         return script->lost.count(name_) ? DDERR_SURFACELOST : DD_OK;
     }
-    HRESULT STDMETHODCALLTYPE Lock(LPRECT, LPDDSURFACEDESC locked, DWORD, HANDLE) override {
+    HRESULT STDMETHODCALLTYPE Lock(LPRECT area, LPDDSURFACEDESC locked, DWORD flags, HANDLE event) override {
+        script->calls.push_back(name_ + " Lock " + rect(area) + " flags " + hex(flags) +
+                                (event ? " with an event" : "") + " record size " + hex(locked->dwSize));
         if (script->lost.count(name_)) return DDERR_SURFACELOST;
         pixels.assign(std::size_t{640} * 480 * 4, 0);
         locked->lpSurface = pixels.data();
         locked->lPitch = 640 * 4;
         return DD_OK;
     }
-    HRESULT STDMETHODCALLTYPE Unlock(LPVOID) override { return DD_OK; }
+    HRESULT STDMETHODCALLTYPE Unlock(LPVOID) override {
+        script->calls.push_back(name_ + " Unlock");
+        return DD_OK;
+    }
     HRESULT STDMETHODCALLTYPE Restore() override {
         script->lost.erase(name_);
         return script->step("Restore " + name_);
@@ -224,7 +276,10 @@ struct FakeDirectDraw : Counted<InertDirectDraw> {
     HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD, DWORD, DWORD) override {
         return script->step("SetDisplayMode");
     }
-    HRESULT STDMETHODCALLTYPE WaitForVerticalBlank(DWORD, HANDLE) override { return DD_OK; }
+    HRESULT STDMETHODCALLTYPE WaitForVerticalBlank(DWORD flags, HANDLE) override {
+        script->calls.push_back("WaitForVerticalBlank flags " + hex(flags));
+        return DD_OK;
+    }
 };
 
 FakeDirectDraw* fakeDirectDraw = nullptr;
@@ -255,7 +310,7 @@ protected:
         script_ = Script{};
         state_ = std::make_unique<SaverState>();
         state_->display.createDirectDraw = makeFake;
-        state_->shell.saverWindow = SaverWindow;
+        state_->frames.timer = {fakeGetDevCaps, fakeBeginPeriod, fakeEndPeriod, fakeSetEvent, fakeKillEvent};
     }
     void setUpDisplay() { orbisk::setUpDisplay(display(), simulation(), SaverWindow); }
     void useFormat(DWORD bitCount, DWORD red, DWORD green, DWORD blue) {
@@ -267,7 +322,10 @@ protected:
     Simulation& simulation() { return state_->simulation; }
     std::int32_t particles() { return simulation().field.particleCount; }
     std::uint64_t fieldHash() { return stateHash(simulation().field); }
-    LRESULT send(UINT message) { return saverWindowProc(*state_, SaverWindow, message, 0, 0); }
+    void startFrames(HWND window = SaverWindow) {
+        orbisk::startFrames(state_->frames, display(), simulation(), window, false);
+    }
+    void presentFrame() { orbisk::presentFrame(state_->frames, display(), simulation()); }
 
     Script script_;
     FakeDirectDraw directDraw_;
@@ -276,12 +334,22 @@ protected:
 
 // Each step of the set-up failing in turn: the set-up stops there, and nothing of the display is left.
 TEST_F(DisplaySetUp, EveryFailedStepReleasesTheObjectOnceAndLeavesNoDisplay) {
-    const std::vector<std::pair<const char*, DWORD>> steps = {
-        {"DirectDrawCreate", 32},       {"SetCooperativeLevel", 32}, {"CreateSurface primary", 32},
-        {"GetPixelFormat", 32},         {"CreatePalette", 8},        {"SetPalette", 8},
-        {"CreateSurface offscreen", 16}, {"CreateClipper", 24},      {"SetHWnd", 32},
-        {"SetClipper", 8}};
-    for (const auto& [step, bits] : steps) {
+    using enum SetUpFailure;
+    const struct {
+        const char* step;
+        DWORD bits;
+        SetUpFailure failure;
+    } steps[] = {{"DirectDrawCreate", 32, CreateDirectDraw},
+                 {"SetCooperativeLevel", 32, CooperativeLevel},
+                 {"CreateSurface primary", 32, PrimarySurface},
+                 {"GetPixelFormat", 32, PixelFormat},
+                 {"CreatePalette", 8, Palette},
+                 {"SetPalette", 8, Palette},
+                 {"CreateSurface offscreen", 16, OffscreenSurface},
+                 {"CreateClipper", 24, Clipper},
+                 {"SetHWnd", 32, Clipper},
+                 {"SetClipper", 8, Clipper}};
+    for (const auto& [step, bits, failure] : steps) {
         SCOPED_TRACE(std::string(step) + " fails at " + std::to_string(bits) + " bits");
         fresh();
         useFormat(bits, bits == 16 ? 0xF800 : bits == 8 ? 0 : 0xFF0000, bits == 16 ? 0x07E0 : bits == 8 ? 0 : 0xFF00,
@@ -295,7 +363,7 @@ TEST_F(DisplaySetUp, EveryFailedStepReleasesTheObjectOnceAndLeavesNoDisplay) {
         EXPECT_EQ(releasesOf("directDraw"), created ? 1 : 0);
         // What the object made goes with it: releasing them as well would release them twice.
         for (const char* made : {"primary", "offscreen", "clipper", "palette"}) EXPECT_EQ(releasesOf(made), 0) << made;
-        EXPECT_EQ(display().colourDepthUnsupported, 0);
+        EXPECT_EQ(display().failure, failure);
         EXPECT_EQ(particles(), 0) << "the field was seeded";
         if (created) {
             EXPECT_EQ(script_.calls.back(), step) << "the set-up went on after the failure";
@@ -313,7 +381,7 @@ TEST_F(DisplaySetUp, ADepthItCannotDrawOnIsToldApartFromOtherFailures) {
 
         EXPECT_EQ(display().directDraw, nullptr);
         EXPECT_EQ(releasesOf("directDraw"), 1);
-        EXPECT_EQ(display().colourDepthUnsupported, 1);
+        EXPECT_EQ(display().failure, SetUpFailure::ColourDepth);
         EXPECT_EQ(particles(), 0);
         EXPECT_EQ(script_.calls.back(), "GetPixelFormat");
     }
@@ -416,27 +484,61 @@ TEST_F(DisplaySetUp, AFrameThatFindsTheSurfacesLostRestoresThemForTheNext) {
     script_.attachedPalette = nullptr;
     const std::uint64_t seeded = fieldHash();
 
-    send(FrameMessage);
+    presentFrame();
     EXPECT_EQ(fieldHash(), seeded) << "a frame was drawn into a lost surface";
     EXPECT_TRUE(script_.lost.empty()) << "the surfaces were not restored";
     EXPECT_EQ(script_.attachedPalette, static_cast<IDirectDrawPalette*>(&directDraw_.palette));
 
-    send(FrameMessage);
+    presentFrame();
     EXPECT_NE(fieldHash(), seeded) << "the frame after the restore drew nothing";
     EXPECT_EQ(display().directDraw, static_cast<IDirectDraw*>(&directDraw_));
 }
 
-MMRESULT WINAPI noTimer(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) { return 0; }
-
 // Without a frame timer no frame would ever be drawn: the display goes, so that the window shows the set-up's
 // failure text instead of a screen that never changes.
 TEST_F(DisplaySetUp, ATimerThatCannotStartLeavesNoDisplay) {
-    state_->frames.startTimer = noTimer;
-    send(WM_CREATE);
+    for (const char* step : {"timeGetDevCaps", "timeSetEvent"}) {
+        SCOPED_TRACE(step);
+        fresh();
+        script_.results[step] = TIMERR_NOCANDO;
+        startFrames();
 
-    EXPECT_EQ(display().directDraw, nullptr);
-    EXPECT_EQ(releasesOf("directDraw"), 1);
-    EXPECT_EQ(state_->frames.frameTimer, 0u);
+        EXPECT_EQ(display().directDraw, nullptr);
+        EXPECT_EQ(display().failure, SetUpFailure::FrameTimer);
+        EXPECT_EQ(state_->frames.frameTimer, 0u);
+        EXPECT_EQ(script_.events.back(), "Release directDraw");
+        EXPECT_EQ(std::count(script_.events.begin(), script_.events.end(), "timeBeginPeriod 1"),
+                  std::count(script_.events.begin(), script_.events.end(), "timeEndPeriod 1"));
+    }
+}
+
+// A run's timer and one frame, with every argument: the timer at the finest period, the picture cleared to black,
+// locked and drawn, and copied onto the centre of a 1024 x 768 screen after the wait for the vertical blank; at the
+// end the timer stops before the display goes.
+TEST_F(DisplaySetUp, ARunsTimerAndFrameAndItsEnd) {
+    useFormat(16, 0xF800, 0x07E0, 0x001F);
+    const HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1024, 768, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    startFrames(window);
+    ASSERT_NE(display().directDraw, nullptr);
+    EXPECT_EQ(script_.events, (std::vector<std::string>{"timeGetDevCaps size 8", "timeBeginPeriod 1",
+                                                        "timeSetEvent 1 1 flags 1 frameTimerProc"}));
+
+    script_.calls.clear();
+    presentFrame();
+    EXPECT_EQ(script_.calls, (std::vector<std::string>{
+                                 "offscreen Blt to 0,0,640,480 flags 1000400 fill colour 0 record size 64",
+                                 "offscreen Lock everything flags 1 record size 6c",
+                                 "offscreen Unlock",
+                                 "WaitForVerticalBlank flags 1",
+                                 "primary Blt to 192,144,832,624 flags 1000000 from another surface 0,0,640,480",
+                             }));
+    EXPECT_EQ(state_->frames.framePending.load(), 0);
+
+    script_.events.clear();
+    stopFrames(state_->frames, display(), false);
+    EXPECT_EQ(script_.events, (std::vector<std::string>{"timeKillEvent 7", "timeEndPeriod 1", "Release directDraw"}));
+    DestroyWindow(window);
 }
 
 } // namespace

@@ -33,17 +33,6 @@ stop_started() {
 }
 trap 'set +e; stop_started; stop_own_session' EXIT # all of it, also where errors end the script
 
-# within SECONDS COMMAND...: runs the command every tenth of a second until it succeeds; fails once SECONDS have
-# passed (the clock in microseconds).
-within() {
-    local deadline=$((${EPOCHREALTIME/./} + $1 * 1000000))
-    shift
-    until "$@"; do
-        [ "${EPOCHREALTIME/./}" -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
-
 # check_within SECONDS WHAT EXPECTED COMMAND...: checks what the command prints, once it prints EXPECTED or SECONDS
 # have passed.
 check_within() {
@@ -53,6 +42,40 @@ check_within() {
     check "$what" "$expected" "$PRINTED"
 }
 prints() { PRINTED=$("${@:2}"); [ "$PRINTED" == "$1" ]; }
+
+# The saver's messages, for a saver started with WINEDEBUG=trace+message (Wine writes a line for each message that
+# its windows handle). mark_messages remembers where the saver's output ends now; dispatched MESSAGE [WPARAM LPARAM]
+# (8 hexadecimal digits each) says whether the saver has since dispatched that message, a posted one or input.
+# received MESSAGE [WPARAM]: whether it has dispatched that message or had it sent.
+mark_messages() { MARK=$(cat "$SAVER_OUT" 2>/dev/null | wc -l); }
+dispatched() {
+    tail -n +$((MARK + 1)) "$SAVER_OUT" | grep -q "\] $1 dispatched  *wp=${2:-[0-9a-f]*} lp=${3:-[0-9a-f]*}"
+}
+received() {
+    tail -n +$((MARK + 1)) "$SAVER_OUT" | grep -q "\] $1 \(dispatched\|sent from \(self\|tid [0-9a-f]*\)\)  *wp=${2:-[0-9a-f]*}"
+}
+# lparam X Y: a point as a mouse message carries it.
+lparam() { printf '%04x%04x' "$2" "$1"; }
+
+# input_ignored MESSAGE [WPARAM LPARAM]: waits until the saver has dispatched this input since the mark, then posts
+# a WM_NULL to SAVER_WINDOW and waits for that too: a close that the input asked for was queued before it. Prints
+# "ignored" when the saver has had no WM_CLOSE and runs on, else what came.
+input_ignored() {
+    within 10 dispatched "$@" || { echo "the input did not come"; return; }
+    probe post "$SAVER_WINDOW" 0 0 0
+    within 10 next_taken
+    if dispatched WM_CLOSE || ended "$SAVER_PID"; then
+        echo closed
+    elif dispatched WM_NULL; then
+        echo ignored
+    else
+        echo "the saver took no message after it"
+    fi
+}
+next_taken() { dispatched WM_NULL || dispatched WM_CLOSE || ended "$SAVER_PID"; }
+
+# saver_window: the full-screen saver's window ("Screen Saver"), once it is there (10 s at most), as SAVER_WINDOW.
+saver_window() { SAVER_WINDOW=$(probe find-caption 53637265656e205361766572 10000); }
 
 # Processes by PID: whether one has ended, "yes" or "no" for one still running, and stopping one.
 ended() { ! kill -0 "$1" 2>/dev/null; }
@@ -66,6 +89,7 @@ start_saver() {
     "$WINE" "$@" >"$SAVER_OUT" 2>&1 &
     SAVER_PID=$!
     started_pids+=("$SAVER_PID")
+    MARK=0
 }
 savers=0
 

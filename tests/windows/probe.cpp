@@ -17,6 +17,9 @@
 //   probe resize HWND WIDTH HEIGHT           gives the window that size, where it is
 //   probe command HWND ID                    sends WM_COMMAND (BN_CLICKED) from control ID, as a click would
 //   probe send HWND MESSAGE WPARAM LPARAM    sends any message (decimal or 0x numbers), prints the result
+//   probe post HWND MESSAGE WPARAM LPARAM    posts it
+//   probe first-child HWND                   the window's first child, 0 for none
+//   probe ticks                              GetTickCount, the milliseconds the system's clock reads
 //   probe close-box HWND                     the screen point at the middle of the caption's close box
 //   probe platform                           GetVersionExA: platform id, major.minor
 //   probe monitors                           one line per monitor: left,top,right,bottom
@@ -225,6 +228,14 @@ int main(int argc, char** argv) {
                                             static_cast<WPARAM>(number(argv[4])), static_cast<LPARAM>(number(argv[5])));
         return std::printf("%lld\n", static_cast<long long>(result)), 0;
     }
+    if (verb == "post" && argc == 6)
+        return PostMessageA(window(argv[2]), static_cast<UINT>(number(argv[3])), static_cast<WPARAM>(number(argv[4])),
+                            static_cast<LPARAM>(number(argv[5])))
+                   ? 0
+                   : 2;
+    if (verb == "first-child" && argc == 3)
+        return std::printf("%llu\n", decimal(GetWindow(window(argv[2]), GW_CHILD))), 0;
+    if (verb == "ticks" && argc == 2) return std::printf("%lu\n", GetTickCount()), 0;
     if (verb == "close-box" && argc == 3) return closeBox(window(argv[2]));
     if (verb == "platform" && argc == 2) return platform();
     if (verb == "monitors" && argc == 2) return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? 0 : 2;

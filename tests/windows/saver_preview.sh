@@ -12,7 +12,7 @@ probe_window host-at 100 100 320 240
 check "the host window starts" 0 $? || finish
 
 # The stored picture's 160x120 pixels are stretched onto the whole 320x240 client area, as Wine's GDI trace tells.
-WINEDEBUG=+bitblt start_saver "$SAVER" /p "$HOST"
+WINEDEBUG=+bitblt,trace+message start_saver "$SAVER" /p "$HOST"
 preview="WindowsScreenSaverClass|Preview|52000000|320x240"
 check_within 10 "a preview window fills the host's client area" "$preview" probe child "$HOST"
 within 5 grep -q 'NtGdiStretchBlt src .* log=0,0 160x120 .* dst .* log=0,0 320x240 .* rop=cc0020' "$SAVER_OUT"
@@ -34,10 +34,19 @@ if [ "$ORBISK_WINE" != 8 ]; then
     check "the host shows the stored picture, twice its size" 0 $?
 fi
 
-xdotool mousemove 150 150 && sleep 0.2 && xdotool mousemove 300 300 click 1 && sleep 0.2
-xdotool click 3 key a key Escape key space
-sleep 3
-check "keys, clicks and mouse movement leave the preview running" yes "$(running "$SAVER_PID")"
+# Mouse input over the preview, each handled before the next comes (the host's client area starts at 100,100 on the
+# screen); keys, which go to the window with the keyboard focus, are posted to the preview.
+SAVER_WINDOW=$(probe first-child "$HOST")
+mark_messages
+xdotool mousemove 150 150
+within 10 dispatched WM_MOUSEMOVE 00000000 "$(lparam 50 50)"
+xdotool mousemove 300 300 click 1
+within 10 dispatched WM_LBUTTONDOWN 00000001 "$(lparam 200 200)"
+xdotool click 3
+check "clicks and mouse movement leave the preview running" ignored "$(input_ignored WM_RBUTTONDOWN)"
+mark_messages
+for key in 0x41 0x1b 0x20; do probe post "$SAVER_WINDOW" 0x100 $key 0; done # WM_KEYDOWN: a, Esc, space
+check "keys leave the preview running" ignored "$(input_ignored WM_KEYDOWN 00000020)"
 check "the preview window is still there" "$preview" "$(probe child "$HOST")"
 
 # A host that grows keeps the preview as it was made, running, at its size.

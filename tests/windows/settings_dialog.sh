@@ -68,14 +68,18 @@ if open_dialog "$saver"; then
     check "the controls, in order" "$expected" "$(awk '{ print $1, $2, ($7 == "-" ? $6 : $7) }' <<<"$controls")"
 
     # The picture and the icon on the screen. The static control stretches the 160 x 120 picture into its client
-    # area, which its frame makes smaller; the icon is its 256-colour image on the dialog's background.
-    sleep 0.3 # the dialog's first paint
-    screen=$(shot screen)
+    # area, which its frame makes smaller; the icon is its 256-colour image on the dialog's background. The dialog
+    # has been painted once the picture shows.
     read -r left top right bottom < <(awk 'NR == 2 { gsub(",", " ", $5); print $5 }' <<<"$controls")
     size=$((right - left))x$((bottom - top))
     $CONVERT "$resources/preview.bmp" -sample "$size!" "$RUN/picture.png"
-    check "the picture is shown" yes \
-        "$(close_to "$(likeness "$screen" "$size+$left+$top" "$RUN/picture.png")")"
+    picture_shown() {
+        screen=$(shot screen)
+        shown=$(close_to "$(likeness "$screen" "$size+$left+$top" "$RUN/picture.png")")
+        [ "$shown" == yes ]
+    }
+    within 5 picture_shown
+    check "the picture is shown" yes "$shown"
     read -r left top right bottom < <(awk 'NR == 3 { gsub(",", " ", $5); print $5 }' <<<"$controls")
     background=$($CONVERT "$screen" -format "%[hex:p{$((left - 2)),$((top - 2))}]" info:)
     $CONVERT -size 32x32 "xc:#$background" "$resources/orbisk.ico[1]" -composite "$RUN/icon.png"

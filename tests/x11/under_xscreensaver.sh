@@ -18,15 +18,7 @@ fail() {
     exit 1
 }
 
-# within SECONDS COMMAND...: waits until COMMAND succeeds, trying every fifth of a second; false if it never does.
-within() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.2
-    done
-}
+source "$(dirname "$0")/../../scripts/lib.sh"
 
 nothing_of_user_runs() { ! pgrep -u "$user" >/dev/null; }
 
@@ -118,8 +110,7 @@ grep -qF "child pid $hack ($bin) exited abnormally with status 0" "$log" ||
 no_hack_runs() { ! pgrep -u "$user" -x orbisk-x11 >/dev/null; }
 within 30 no_hack_runs || fail "orbisk-x11 still runs after deactivation: $(ps -o pid=,stat=,args= -u "$user")"
 "${as_user[@]}" xscreensaver-command -exit >/dev/null
-daemon_exited() { [[ "$(ps -o stat= -p "$daemon" | tr -d ' ')" != [^Z]* ]]; } # gone, or a zombie to reap
-within 30 daemon_exited || fail "the daemon did not exit"
+within 30 gone "$daemon" || fail "the daemon did not exit"
 wait "$daemon" || true
 daemon=
 within 30 nothing_of_user_runs || fail "left running: $(ps -o pid=,args= -u "$user")"

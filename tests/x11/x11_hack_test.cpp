@@ -27,6 +27,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+// A stop ends the hack within half a second; the checks allow it three, which a 2-core machine keeps under the load
+// of a parallel build and test run. A hack that waited for its server would take the full 5 s of waitExit.
+constexpr auto StopTime = 3s;
 using Strings = std::vector<std::string>;
 constexpr int PictureWidth = 640, PictureHeight = 480;
 
@@ -325,7 +328,7 @@ TEST_F(Hack, EndsWithZeroOnSignalsAndWhenItsWindowGoes) {
         const auto sent = Clock::now();
         kill(p.pid, signal);
         ASSERT_TRUE(waitExit(p, 5s));
-        EXPECT_LE(Clock::now() - sent, 1s) << strsignal(signal);
+        EXPECT_LE(Clock::now() - sent, StopTime) << strsignal(signal);
         EXPECT_EQ(p.status, 0) << strsignal(signal) << ": " << slurp(p.err);
     }
     // Meanwhile, with --fps, it reports its rate once a second.
@@ -366,7 +369,7 @@ TEST_F(Hack, EndsOnASignalWhenItsServerDoesNotAnswer) {
         ASSERT_TRUE(waitExit(*h, 5s)) << "still running with its server stopped";
         EXPECT_EQ(h->status, 0) << slurp(h->err);
     }
-    EXPECT_LE(Clock::now() - sent, 1s);
+    EXPECT_LE(Clock::now() - sent, StopTime);
     kill(server.pid, SIGCONT);
     kill(server.pid, SIGTERM);
     ASSERT_TRUE(waitExit(survivor, 10s));

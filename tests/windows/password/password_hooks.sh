@@ -48,15 +48,30 @@ password_value() {
 # saver NAME ARGS...: starts that copy of the saver (start_saver) with the traces, and a fresh call log.
 saver() {
     rm -f "$RUN/calls.log"
-    WINEDEBUG=+loaddll,trace+system,trace+reg start_saver "$RUN/$1" "${@:2}"
+    WINEDEBUG=+loaddll,trace+system,trace+reg,trace+message start_saver "$RUN/$1" "${@:2}"
 }
 
 # full_screen NAME: runs that copy of the saver full screen (/s) and waits until its window is up (its handle goes to
-# SAVER_WINDOW) and has had its first moments (Wine sends a mouse move at the pointer's place shortly after creation).
+# SAVER_WINDOW) and has had its first moments: the mouse move at the pointer's place that Wine sends after creation.
 full_screen() {
     saver "$1" /s
-    SAVER_WINDOW=$(probe find-caption 53637265656e205361766572 10000) || echo "no saver window" >&2 # "Screen Saver"
-    sleep 0.5
+    saver_window || echo "no saver window" >&2
+    within 10 dispatched WM_MOUSEMOVE || echo "no first mouse move" >&2
+}
+
+# debounce_over: 200 ms have passed since the provider's last answer, so that the next close asks it again.
+debounce_over() {
+    local answered
+    answered=$(awk '$1 == "return" { t = $2 } END { print t + 0 }' "$RUN/calls.log" 2>/dev/null)
+    [ $(($(probe ticks) - answered)) -ge 200 ]
+}
+
+# calls_settled: no call is running, and none has begun or ended for a second (the log has kept its size).
+calls_settled() {
+    local size now=${EPOCHREALTIME/./}
+    size=$(stat -c %s "$RUN/calls.log" 2>/dev/null || echo 0)
+    [ "$size" == "${log_size:-}" ] || { log_size=$size changed=$now; }
+    [ "$(tail -1 "$RUN/calls.log" | cut -d' ' -f1)" == return ] && [ $((now - changed)) -ge 1000000 ]
 }
 
 # events: the run's trace as a line of the words listed at the top.
@@ -160,10 +175,10 @@ flood() {
         xdotool "${commands[@]}"
         if [ $((round % 5)) -eq 0 ]; then
             # Another program's window comes up: the saver loses the activation.
+            mark_messages
             probe_window host "Orbisk password flood"
-            timeout 10 xdotool search --sync --onlyvisible --name '^Orbisk password flood$' >/dev/null
+            within 10 received WM_ACTIVATEAPP 00000000 || echo "     round $round: the saver had no WM_ACTIVATEAPP (0) in 10 s"
             INPUTS=$((INPUTS + 1))
-            sleep 0.3
             stop_process "$HOST_PID"
         fi
         sleep "0.$(((round * 7) % 4 + 1))"
@@ -180,11 +195,7 @@ case_refusing_then_accepting() {
     full_screen orbisk98.scr
     flood
     # Let the last verification end before the answer changes.
-    local size=-1
-    while [ "$size" != "$(stat -c %s "$RUN/calls.log" 2>/dev/null)" ]; do
-        size=$(stat -c %s "$RUN/calls.log" 2>/dev/null)
-        sleep 0.8
-    done
+    within 60 calls_settled
     local verdict
     verdict=$(check_call_log)
     echo "     $INPUTS inputs with the provider refusing: ${verdict//$'\n'/; } calls"
@@ -199,12 +210,14 @@ case_refusing_then_accepting() {
     check_within 5 "refusing: after another program's window, the saver full screen and in front again" \
         "normal 0,0,1024,768 $SAVER_WINDOW" placement
     check "refusing: the other program's window is covered" 0 "$(lit_pixels "$(shot covered)" 200x100+20+20)"
-    local moved
-    moved=$(changed_pixels "$(shot before)" "$(sleep 1 && shot after)")
+    local before moved
+    before=$(shot before)
+    moved_on() { moved=$(changed_pixels "$before" "$(shot after)") && [ "$moved" -gt 10000 ]; }
+    within 10 moved_on
     check "refusing: the picture moves on" "more than 10000" "$(more_than 10000 "$moved")"
     stop_process "$HOST_PID"
     answer 1
-    sleep 0.3
+    within 5 debounce_over
     press
     saver_exit 10
     check "accepting: the next key closes, exit 0" 0 "$EXIT"
@@ -221,10 +234,11 @@ case_preview() {
     probe_window host "Orbisk password preview host"
     saver orbisk98.scr /p "$HOST"
     within 10 preview_shown
-    sleep 0.5
-    xdotool mousemove 100 60 click 1 key a
-    sleep 0.5
-    check "preview: still running after input" yes "$(running "$SAVER_PID")"
+    SAVER_WINDOW=$(probe first-child "$HOST")
+    xdotool mousemove 100 60 click 1
+    within 10 dispatched WM_LBUTTONDOWN
+    probe post "$SAVER_WINDOW" 0x100 0x41 0 # WM_KEYDOWN a: keys go to the host, which has the keyboard
+    check "preview: still running after input" ignored "$(input_ignored WM_KEYDOWN 00000041)"
     # The preview ends with the window around it.
     probe send "$HOST" 16 0 0 >/dev/null # WM_CLOSE
     saver_exit 10
@@ -279,7 +293,7 @@ two_monitor_run() {
         "$(grep -qs '^return .* 0$' "$RUN/calls.log" && echo yes || echo no)"
     check "$label, older family, provider refusing: the saver stays" yes "$(running "$SAVER_PID")"
     answer 1
-    sleep 0.3
+    within 5 debounce_over
     xdotool mousemove 1500 300
     saver_exit 10
     check "$label, older family, provider accepting: the next move closes, exit 0" 0 "$EXIT"

@@ -1,24 +1,20 @@
-// What the shell keeps of a run: set up once at start and read by the saver window, the frame driver and the
-// password hooks.
+// What the saver window keeps of a run: its mode, the state of its close rules, the input method it detached and the
+// password verifier it asks.
 #pragma once
 
 #include <windows.h>
 #include <imm.h>
+
+#include "win32/platform.h"
 
 namespace orbisk {
 
 using ImeAssociate = HIMC(WINAPI*)(HWND, HIMC); // ImmAssociateContext
 using PasswordVerifier = BOOL(WINAPI*)(HWND);   // VerifyScreenSavePwd of the password provider
 
-// What the entry learns of the system, once, before any mode runs.
-struct Platform {
-    HMODULE module = nullptr; // resources are loaded from here
-    bool olderFamily = false; // Windows 95/98/Me: the password features are used only there
-};
-
-struct ShellState {
+struct WindowState {
     Platform platform;
-    HWND saverWindow = nullptr;
+    HWND handle = nullptr;
     bool preview = false; // the saver window is a child of the desktop's preview window
     BOOL closing = FALSE; // closing was allowed; the verifier's answer when there was one
     bool verifying = false;
