@@ -2,6 +2,7 @@
 # per machine with debootstrap and kept in $ORBISK_CACHE (default /var/cache/orbisk) under a key of what goes into
 # it, so that a change of its packages makes a new root and removes the old one. A root holds no mounts of its own.
 
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/packages.sh"
 ORBISK_CACHE=${ORBISK_CACHE:-/var/cache/orbisk}
 DEBIAN_MIRROR=http://deb.debian.org/debian
@@ -22,10 +23,8 @@ debian_root() {
             [ -f "$path/.ready" ] && exit 0
             local log=$path.log start=$SECONDS
             echo "making the Debian $suite root for $name in $path (once; a few minutes; log in $log)" >&2
-            local propagation=private
-            mountpoint -q / || propagation=unchanged
             # In a mount namespace of its own, so that no mount made for the package scripts outlives the making.
-            unshare --mount --propagation "$propagation" bash -c \
+            unshare --mount --propagation "$(mount_propagation)" bash -c \
                 "set -euo pipefail; source '${BASH_SOURCE[0]}'; debian_root_make \"\$@\"" debian-root \
                 "$path.part" "$suite" "$@" >"$log" 2>&1 ||
                 { echo "making the root failed; the end of $log:" >&2; tail -5 "$log" >&2; exit 1; }

@@ -6,6 +6,7 @@
 # The programs that talk to the compositor may run as root: WAYLAND_DISPLAY is the full path of its socket, SWAYSOCK
 # that of its IPC socket.
 
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../debian-root.sh"
 SWAY_PID= SWAY_XVFB= SWAY_USER= SWAY_DIR= SWAY_OPENED_ROOT=
 
@@ -37,7 +38,9 @@ sway_start() {
     local environment=(HOME="$SWAY_DIR/home" XDG_RUNTIME_DIR="$SWAY_DIR/run" PATH=/usr/bin:/bin WLR_RENDERER=pixman
                        WLR_LIBINPUT_NO_DEVICES=1)
     if [ "$backend" = x11 ]; then
-        sway_xvfb "$((outputs * 1024))x768x24" || return 1
+        # Open to every local user, sway's too.
+        x_server_start "$SWAY_DIR" Xvfb -ac -noreset -nolisten tcp -screen 0 "$((outputs * 1024))x768x24" || return 1
+        SWAY_XVFB=$X_SERVER_PID
         environment+=(WLR_BACKENDS=x11 WLR_X11_OUTPUTS="$outputs" DISPLAY="$DISPLAY")
     else
         environment+=(WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS="$outputs")
@@ -47,9 +50,7 @@ sway_start() {
                 "${environment[@]}" sway -c "$SWAY_DIR/config")
     if [ -n "$root" ]; then
         # In a mount namespace of its own, the root sees /proc, /sys, /dev (with /dev/shm) and the session's folder.
-        local propagation=private
-        mountpoint -q / || propagation=unchanged
-        unshare --mount --propagation "$propagation" -- bash -c '
+        unshare --mount --propagation "$(mount_propagation)" -- bash -c '
             set -e
             root=$1 dir=$2
             shift 2
@@ -64,47 +65,27 @@ sway_start() {
     fi
     SWAY_PID=$!
     export WAYLAND_DISPLAY=$SWAY_DIR/run/wayland-1 SWAYSOCK=
-    local waited
-    for waited in $(seq 200); do
-        SWAYSOCK=$(compgen -G "$SWAY_DIR/run/sway-ipc.*.sock" || true)
-        [ -S "$WAYLAND_DISPLAY" ] && [ -n "$SWAYSOCK" ] && swaymsg -t get_version >/dev/null 2>&1 && return 0
-        kill -0 "$SWAY_PID" 2>/dev/null || break
-        sleep 0.05
-    done
+    within 10 sway_answers && ! gone "$SWAY_PID" && return 0
     echo "sway did not start; its log:" >&2
     cat "$SWAY_DIR/sway.log" >&2
     return 1
 }
-
-# sway_xvfb SCREEN: an Xvfb display for sway's X11 backend, open to every local user; exports DISPLAY.
-sway_xvfb() {
-    Xvfb -displayfd 3 -ac -noreset -nolisten tcp -screen 0 "$1" 3>"$SWAY_DIR/display" </dev/null \
-        >"$SWAY_DIR/xvfb.log" 2>&1 &
-    SWAY_XVFB=$!
-    local waited
-    for waited in $(seq 100); do
-        [ -s "$SWAY_DIR/display" ] && export DISPLAY=:$(cat "$SWAY_DIR/display") && return 0
-        kill -0 "$SWAY_XVFB" 2>/dev/null || break
-        sleep 0.1
-    done
-    echo "Xvfb did not start: $(cat "$SWAY_DIR/xvfb.log")" >&2
-    return 1
+sway_answers() {
+    SWAYSOCK=$(compgen -G "$SWAY_DIR/run/sway-ipc.*.sock" || true)
+    { [ -S "$WAYLAND_DISPLAY" ] && [ -n "$SWAYSOCK" ] && swaymsg -t get_version >/dev/null 2>&1; } || gone "$SWAY_PID"
 }
 
 # sway_stop: ends sway, its X server and every process of its user, and removes the user and the folder.
 sway_stop() {
-    if [ -n "$SWAY_PID" ]; then kill "$SWAY_PID" 2>/dev/null && wait "$SWAY_PID" 2>/dev/null || true; fi
-    if [ -n "$SWAY_XVFB" ]; then kill "$SWAY_XVFB" 2>/dev/null && wait "$SWAY_XVFB" 2>/dev/null || true; fi
+    if [ -n "$SWAY_PID" ]; then stop_pid "$SWAY_PID"; fi
+    if [ -n "$SWAY_XVFB" ]; then stop_pid "$SWAY_XVFB"; fi
     if [ -n "$SWAY_USER" ] && id -u "$SWAY_USER" >/dev/null 2>&1; then
         pkill -KILL -u "$SWAY_USER" || true
-        local waited
-        for waited in $(seq 100); do
-            pgrep -u "$SWAY_USER" >/dev/null || break
-            sleep 0.1
-        done
+        within 10 nothing_of "$SWAY_USER"
         userdel "$SWAY_USER"
     fi
     if [ -n "$SWAY_DIR" ]; then rm -rf "$SWAY_DIR"; fi
     if [ -n "$SWAY_OPENED_ROOT" ]; then chmod "$SWAY_OPENED_ROOT" /; fi
     SWAY_PID= SWAY_XVFB= SWAY_USER= SWAY_DIR= SWAY_OPENED_ROOT=
 }
+nothing_of() { ! pgrep -u "$1" >/dev/null; }

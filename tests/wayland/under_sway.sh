@@ -17,7 +17,7 @@ client=${2:?client} renderer=${3:?renderer} hold=${4:?hold library}
 here=$(cd "$(dirname "$0")" && pwd)
 [ "$(id -u)" -eq 0 ] || { echo "needs root, to make a user for sway" >&2; exit 77; }
 source "$here/../checks.sh"
-source "$here/../../scripts/wayland/session.sh"
+source "$here/../../scripts/wayland/session.sh" # and with it ../../scripts/lib.sh
 
 dir=$(mktemp -d)
 running=()
@@ -31,16 +31,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# within SECONDS COMMAND...: waits until COMMAND succeeds, trying every twentieth of a second; false if it never does.
-within() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
-
 # start NAME ARG...: the client in the background, its standard error in $dir/NAME.err; its PID in $started.
 start() {
     local name=$1
@@ -52,7 +42,6 @@ start() {
 
 # ended SECONDS PID: sets `code` to the exit code of the client PID once it has ended, or to "running" if it still
 # runs after SECONDS.
-gone() { ! kill -0 "$1" 2>/dev/null || [[ "$(ps -o stat= -p "$1")" == Z* ]]; }
 ended() {
     code=running
     within "$1" gone "$2" || return 0
