@@ -10,6 +10,9 @@
 #include <ctime>
 #include <utility>
 
+#include "cli/arguments.h"
+#include "cli/stop_signals.h"
+
 namespace orbisk {
 namespace {
 
@@ -19,8 +22,6 @@ constexpr int LongestLinkChain = 40;
 constexpr int TemporaryNameAttempts = 100;
 // Of the file's own name in its temporary file's, so that a long name leaves room for the rest.
 constexpr std::size_t NameInTemporary = 32;
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
 std::string systemError(int error) { return std::strerror(error); }
 

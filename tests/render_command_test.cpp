@@ -94,11 +94,12 @@ TEST_F(RenderCommand, BadArgumentsGiveOneLineAndExitCodeTwo) {
          {std::string("--frames 1 --out"), "--frames 1 --out " + path("x.gif"), "--out " + path("x.png"),
           "--frames 0" + out, "--frames -3" + out, "--frames 1x" + out, "--frames 1 --format 12" + out,
           "--frames 1 --fps 0" + out, "--frames 1 --every" + out, "--frames 1 --colour red" + out,
-          "--frames 1 --epoch 1e9" + out, std::string("")}) {
+          "--frames 1 --epoch 1e9" + out, std::string(""), "-\"$(printf 'x\\ny\\033[31m')\"" + out}) {
         const Result r = run(arguments);
         EXPECT_EQ(r.exitCode, 2) << arguments;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << arguments << ": " << r.err;
         EXPECT_EQ(r.err.rfind("orbisk-render: ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err; // a terminal's escape, shown as \x1B
     }
     EXPECT_FALSE(fs::exists(path("x.png")));
 }

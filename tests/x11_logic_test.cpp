@@ -87,6 +87,8 @@ TEST(HackCommand, RefusesWhatItCannotUse) {
         {{"--frames", "1e3"}, std::nullopt, "--frames must be"},
         {{"--window"}, std::nullopt, "unknown argument '--window'"},
         {{"root"}, std::nullopt, "unknown argument 'root'"},
+        {{"--x\ny\x1b[1m\\\xC2\x85\xFF"}, std::nullopt, "unknown argument '--x\\ny\\x1B[1m\\\\\\xC2\\x85\\xFF'"},
+        {{}, "\t\xE5\xBF\x83\x7F", "bad XSCREENSAVER_WINDOW '\\t\xE5\xBF\x83\\x7F'"},
     };
     for (const auto& c : cases) {
         const ParsedHackCommand parsed = parseHackCommand(c.arguments, c.environment);

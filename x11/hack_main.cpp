@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/standard_streams.h"
 #include "cli/stop_signals.h"
 #include "x11/hack_loop.h"
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
     }
     Display* display = XOpenDisplay(name);
     if (!display) {
-        std::fprintf(stderr, "orbisk-x11: cannot open display '%s'\n", name);
+        std::fprintf(stderr, "orbisk-x11: cannot open display %s\n", quoted(name).c_str());
         return 1;
     }
     catchLostConnection();

@@ -389,13 +389,15 @@ TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
     const std::pair<Strings, Strings> cases[] = {
         {{"--window-id", "abc"}, {}},   {{"--window-id", "0x"}, {}},      {{"--window-id", "0x7fffff0"}, {}},
         {{}, {"XSCREENSAVER_WINDOW=abc"}}, {{"--display", ":99999"}, {}}, {{"--bogus"}, {}}, {greyWindow, {}},
-        {{"--no-shm"}, {"LD_PRELOAD=" FAILING_CREATE_IMAGE}}};
+        {{"--no-shm"}, {"LD_PRELOAD=" FAILING_CREATE_IMAGE}}, {{"--display", "a\nb"}, {}}, {{"--x\ny\x1b[31m"}, {}},
+        {{}, {"XSCREENSAVER_WINDOW=0x1\n"}}};
     for (const auto& [args, env] : cases) {
         Proc& p = hack(args, env);
         ASSERT_TRUE(waitExit(p, 10s));
         const std::string err = slurp(p.err), what = testing::PrintToString(args) + testing::PrintToString(env);
         EXPECT_EQ(p.status, 1) << what;
         EXPECT_TRUE(err.starts_with("orbisk-x11: ") && std::ranges::count(err, '\n') == 1) << what << ": " << err;
+        EXPECT_EQ(err.find('\x1b'), std::string::npos) << what << ": " << err; // a terminal's escape, shown as \x1B
     }
     Proc& help = hack({"--help"});
     ASSERT_TRUE(waitExit(help, 10s));
