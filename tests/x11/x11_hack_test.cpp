@@ -335,6 +335,10 @@ TEST_F(Hack, EndsWithZeroOnSignalsAndWhenItsWindowGoes) {
     for (const auto end = Clock::now() + 5s; Clock::now() < end && !std::regex_search(slurp(p.err), rate);)
         std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(std::regex_search(slurp(p.err), rate)) << slurp(p.err);
+    // A rate line that nobody reads any more is dropped.
+    const std::string unread = "bash -c '" ORBISK_X11 " --window-id " + hex(window(PictureWidth, PictureHeight)) +
+                               " --fixed-clock 60 --frames 120 --fps 2>&1 >/dev/null | head -c0; exit ${PIPESTATUS[0]}'";
+    EXPECT_EQ(std::system(unread.c_str()), 0) << "its standard error a pipe that nobody reads";
     XDestroyWindow(dpy, w);
     XSync(dpy, False);
     ASSERT_TRUE(waitExit(p, 2s)) << "still running after its window was destroyed";
