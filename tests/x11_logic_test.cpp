@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/picture_placement.h"
+#include "x11/border_rectangles.h"
 #include "x11/hack_options.h"
 #include "x11/visual_format.h"
 
@@ -179,6 +180,21 @@ TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {
         };
         EXPECT_EQ(p.destination.x - p.sourceX, side(width, 640)) << width;
         EXPECT_EQ(p.destination.y - p.sourceY, side(height, 480)) << height;
+    }
+}
+
+TEST(PicturePlacement, XDrawsTheBorderAlsoWherePositionsPass16Bits) {
+    for (auto [width, height] : {std::pair{65535u, 480u}, {640u, 65535u}, {65535u, 65535u}, {801u, 601u}}) {
+        const PicturePlacement p = placePicture(width, height, pictureScale(0, width, height));
+        const std::array<BorderRectangle, 4> rectangles = borderRectangles(p);
+        for (std::size_t i = 0; i < p.borderCount; ++i) { // the band, and before it at most the picture's edge
+            const Area& band = p.border[i];
+            const BorderRectangle& r = rectangles[i];
+            EXPECT_TRUE(r.x >= 0 && r.x <= band.x && r.x + r.width == band.x + std::int32_t(band.width)) << width;
+            EXPECT_TRUE(r.y >= 0 && r.y <= band.y && r.y + r.height == band.y + std::int32_t(band.height)) << height;
+            const bool moved = r.x < band.x || r.y < band.y;
+            EXPECT_EQ(moved, band.x > 32767 || band.y > 32767) << width << "x" << height;
+        }
     }
 }
 

@@ -148,11 +148,12 @@ protected:
         return w;
     }
 
-    Picture grab(Window w) {
+    // The window's pixels, or those of its top left width x height.
+    Picture grab(Window w, int width = 0, int height = 0) {
         XWindowAttributes a{};
         XGetWindowAttributes(dpy, w, &a);
-        Picture p{a.width, a.height, {}};
-        if (XImage* image = XGetImage(dpy, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap)) {
+        Picture p{width ? width : a.width, height ? height : a.height, {}};
+        if (XImage* image = XGetImage(dpy, w, 0, 0, p.width, p.height, AllPlanes, ZPixmap)) {
             for (int y = 0; y < p.height; ++y)
                 for (int x = 0; x < p.width; ++x) p.pixels.push_back(XGetPixel(image, x, y));
             XDestroyImage(image);
@@ -258,6 +259,25 @@ TEST_F(Hack, CentresThePictureBlackensTheRestAndClips) {
         const Window w = window(width, height, WhitePixel(dpy, 0));
         ASSERT_EQ(runFrames(10, {"-window-id", hex(w)}), 0);
         EXPECT_EQ(difference(grab(w), centred(reference(10), width, height)), "") << width << "x" << height;
+    }
+    // Windows as wide or tall as X allows, whose right or bottom band starts past the 16 bits of X's positions,
+    // placed at -32,768 so that their far half is on the screen.
+    for (auto [width, height] : {std::pair{65535, PictureHeight}, std::pair{PictureWidth, 65535}}) {
+        const int x = width > PictureWidth ? -32768 : 0, y = height > PictureHeight ? -32768 : 0;
+        const Window w = XCreateSimpleWindow(dpy, root, x, y, width, height, 0, 0, WhitePixel(dpy, 0));
+        XMapWindow(dpy, w);
+        XSync(dpy, False);
+        ASSERT_EQ(runFrames(10, {"--window-id", hex(w)}), 0);
+        const Picture shown = grab(root, std::min(x + width, DisplayWidth(dpy, 0)), std::min(y + height, DisplayHeight(dpy, 0)));
+        Picture expected{shown.width, shown.height, {}};
+        const int left = (width - PictureWidth) >> 1, top = (height - PictureHeight) >> 1;
+        for (int row = -y - top; row < -y - top + expected.height; ++row)
+            for (int column = -x - left; column < -x - left + expected.width; ++column)
+                expected.pixels.push_back(column >= 0 && column < PictureWidth && row >= 0 && row < PictureHeight
+                                              ? reference(10).at(column, row)
+                                              : 0);
+        EXPECT_EQ(difference(shown, expected), "") << width << "x" << height;
+        XDestroyWindow(dpy, w);
     }
 }
 
