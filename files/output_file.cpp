@@ -68,10 +68,16 @@ int createTemporary(int folder, const std::string& name, std::string& temporary)
     return -1; // errno is EEXIST
 }
 
+// False, with errno set, when a write fails or a stop signal has come: one interrupts a write that blocks (on a FIFO
+// or a device) with EINTR before any byte, and after some with a short count.
 bool writeAll(int file, std::span<const std::uint8_t> content) {
     for (std::size_t done = 0; done < content.size();) {
         const ssize_t written = ::write(file, content.data() + done, content.size() - done);
-        if (written < 0) return false; // EINTR too: only a stop signal interrupts
+        if (written < 0) return false;
+        if (stopSignal() != 0) {
+            errno = EINTR;
+            return false;
+        }
         done += static_cast<std::size_t>(written);
     }
     return true;

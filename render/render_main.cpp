@@ -50,11 +50,8 @@ void printStats(const HeadlessRun& run, std::int32_t moved) {
     std::printf("statehash %016" PRIx64 "\n", stats.stateHash);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    occupyClosedStandardStreams();
-    installStopSignals(0);
+// The program's work, once its streams and signals are set up: its exit code.
+int render(int argc, char** argv) {
     const ParsedRenderCommand command = parseRenderCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto code = answerHelpOrError(command, "orbisk-render", RenderUsage, 2)) return *code;
     const RenderOptions& options = *command.options;
@@ -83,4 +80,15 @@ int main(int argc, char** argv) {
     if (!writeImage(options, *out, run)) return 1;
     if (options.stats) printStats(run, moved);
     return closeStandardOutput("orbisk-render", 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    occupyClosedStandardStreams();
+    installStopSignals(0);
+    const int code = render(argc, argv);
+    // A stop signal that came while the last picture was synced or the stats were printed, too.
+    if (stopSignal() != 0) endByStopSignal();
+    return code;
 }

@@ -1,6 +1,8 @@
 // orbisk-render as a user runs it: its arguments, its outputs and its exit codes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "render/render_options.h"
 
@@ -44,7 +47,7 @@ protected:
         char buffer[256];
         while (std::fgets(buffer, sizeof buffer, pipe)) result.out += buffer;
         const int status = ::pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         std::ifstream err(errFile);
         result.err.assign(std::istreambuf_iterator<char>(err), {});
         return result;
@@ -164,27 +167,66 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
 }
 
-TEST_F(RenderCommand, StopSignalsLeaveNoTemporaryFile) {
-    int run = 0;
+// Waits up to ten seconds for the child to end: 128 + the signal that ended it, its exit code, or -1 (then killed).
+int waitEnd(pid_t pid) {
+    int status = 0;
+    for (int i = 0; i < 1000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+pid_t startRender(const std::vector<std::string>& arguments) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        for (int s : {SIGINT, SIGHUP}) ::signal(s, SIG_DFL); // as a shell with job control starts a program
+        std::vector<char*> argv{const_cast<char*>(ORBISK_RENDER)};
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(ORBISK_RENDER, argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+TEST_F(RenderCommand, StopSignalsAtAnyMomentEndTheRunByThatSignal) {
+    // While it writes the pictures of --every.
+    int runs = 0;
     for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGTERM, SIGINT, SIGHUP}) {
-        const std::string out = path("s" + std::to_string(++run) + ".png"); // slow to encode: mostly writing
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            for (int s : {SIGINT, SIGHUP}) ::signal(s, SIG_DFL); // as a shell with job control starts a program
-            ::execl(ORBISK_RENDER, ORBISK_RENDER, "--frames", "100000", "--every", "1", "--out", out.c_str(), nullptr);
-            ::_exit(127);
-        }
+        const std::string out = path("s" + std::to_string(++runs) + ".png"); // slow to encode: mostly writing
+        const pid_t pid = startRender({"--frames", "100000", "--every", "1", "--out", out});
         // Stopped while it writes frame 3 or soon after.
         for (int i = 0; i < 3000 && !fs::exists(numberedImagePath(out, 2)); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ::kill(pid, signal);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal);
+        EXPECT_EQ(waitEnd(pid), 128 + signal) << strsignal(signal);
     }
-    const std::regex picture("s[1-6]-[0-9]{6}\\.png");
+    // Blocked on a FIFO that its reader holds open but does not read: the write ends part done.
+    ASSERT_EQ(::mkfifo(path("held.ppm").c_str(), 0600), 0);
+    const int reader = ::open(path("held.ppm").c_str(), O_RDONLY | O_NONBLOCK);
+    const pid_t blocked = startRender({"--frames", "30", "--out", path("held.ppm")});
+    int waiting = 0;
+    for (int i = 0; i < 1000 && waiting < 65536; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        ::ioctl(reader, FIONREAD, &waiting);
+    ::kill(blocked, SIGTERM);
+    EXPECT_EQ(waitEnd(blocked), 128 + SIGTERM) << "blocked on a FIFO";
+    ::close(reader);
+    fs::remove(path("held.ppm"));
+    // At the last steps of the last picture, and while the stats are written (strace delivers the signal on
+    // entering the call): its first write, its sync and its rename, the stats' write.
+    ASSERT_EQ(run("--frames 1 --out " + path("new.png")).exitCode, 0);
+    for (const auto& [call, when] : {std::pair{"write", 1}, {"fsync", 1}, {"renameat", 1}, {"write", 2}}) {
+        std::ofstream(path("last.png")) << "old";
+        const std::string inject = "-e inject=" + std::string(call) + ":signal=TERM:when=" + std::to_string(when);
+        const Result r = run("--frames 1 --stats --out " + path("last.png"), "strace -o /dev/null " + inject + " ");
+        EXPECT_EQ(r.exitCode, 128 + SIGTERM) << call << " " << when << ": " << r.err;
+        EXPECT_TRUE(read("last.png") == "old" || read("last.png") == read("new.png")) << call << " " << when;
+    }
+    const std::regex kept("s[1-6]-[0-9]{6}\\.png|new\\.png|last\\.png|stderr");
     for (const auto& entry : fs::directory_iterator(dir))
-        EXPECT_TRUE(std::regex_match(entry.path().filename().string(), picture)) << entry.path();
+        EXPECT_TRUE(std::regex_match(entry.path().filename().string(), kept)) << entry.path();
 }
 
 TEST_F(RenderCommand, FailedRunLeavesTheOutputAsItWasAndNoTemporaryFile) {
