@@ -52,6 +52,19 @@ std::uint64_t temporaryNameSeed() {
            static_cast<std::uint64_t>(getpid()) << 40;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The number N when `name` in `folder` is /proc/self/fd/N, a descriptor of this process (where /dev/stdout and
+// /dev/fd/N lead); else -1.
+int ownDescriptorNumber(int folder, const std::string& name) {
+    if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos) return -1;
+    struct stat status {}, own {};
+    if (fstat(folder, &status) != 0) return -1;
+    for (const char* descriptors : {"/proc/self/fd", "/proc/thread-self/fd"})
+        if (stat(descriptors, &own) == 0 && sameFile(status, own)) return std::stoi(name);
+    return -1;
+}
+
 // Creates a file that did not exist, ".NAME.XXXXXXXX.tmp" in `folder`, for writing; its descriptor, or -1 with errno
 // set. New files get the permissions of any new file (0666 less the umask).
 int createTemporary(int folder, const std::string& name, std::string& temporary) {
@@ -129,6 +142,18 @@ std::optional<OutputFile> OutputFile::open(const std::string& path, std::string&
             close(folder);
             return fail(cause);
         };
+
+        // A descriptor of this process is written through itself, at its offset (or appending, as it was opened):
+        // the text of its link names no file for a pipe, and for a file one that must not be renamed over.
+        if (const int number = ownDescriptorNumber(folder, place.name); number >= 0) {
+            const int flags = fcntl(number, F_GETFL);
+            const std::string descriptor = "descriptor " + place.name;
+            if (flags < 0) return failInFolder(descriptor + " is not open");
+            if ((flags & O_ACCMODE) == O_RDONLY) return failInFolder(descriptor + " is not open for writing");
+            const int direct = fcntl(number, F_DUPFD_CLOEXEC, 0);
+            if (direct < 0) return failInFolder(systemError(errno));
+            return OutputFile(subject, folder, place.name, direct, false);
+        }
 
         // Opened without waiting for a FIFO's reader, and neither truncated nor followed if it is a link.
         const int file = openat(folder, place.name.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);

@@ -167,6 +167,26 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
 }
 
+TEST_F(RenderCommand, APathToADescriptorOfTheProgramIsWrittenThroughIt) {
+    ASSERT_EQ(run("--frames 1 --out " + path("plain.png")).exitCode, 0);
+    const std::string picture = read("plain.png");
+    fs::create_symlink("/dev/stdout", path("out.png"));
+    fs::create_symlink("/dev/fd/3", path("three.png"));
+    std::ofstream(path("log")) << "kept\n";
+    const std::string out = " --out " + path("out.png");
+    EXPECT_EQ(run("--frames 1" + out + " >>" + path("log")).exitCode, 0);
+    run("--frames 1" + out + " | cat >" + path("piped"));
+    EXPECT_EQ(run("--frames 1 --out " + path("three.png") + " 3>" + path("fd3")).exitCode, 0);
+    EXPECT_TRUE(read("log") == "kept\n" + picture) << read("log").size() << " bytes"; // appended to
+    EXPECT_TRUE(read("piped") == picture) << read("piped").size() << " bytes";
+    EXPECT_TRUE(read("fd3") == picture);
+    EXPECT_TRUE(fs::is_symlink(path("out.png")));
+    const Result r = run("--frames 2000" + out + " 1<" + path("log"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "orbisk-render: cannot write '" + path("out.png") +
+                         "' (which leads to '/proc/self/fd/1'): descriptor 1 is not open for writing\n");
+}
+
 // Waits up to ten seconds for the child to end: 128 + the signal that ended it, its exit code, or -1 (then killed).
 int waitEnd(pid_t pid) {
     int status = 0;
