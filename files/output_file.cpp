@@ -225,8 +225,8 @@ bool OutputFile::write(std::span<const std::uint8_t> content, std::string& error
     const bool written = cause == 0 && step(writeAll(file, content)) && step(fsync(file) == 0);
     const bool closed = step(close(file) == 0);
     if (written && closed && step(renameat(folder_, temporary.c_str(), folder_, name_.c_str()) == 0)) return true;
+    unlinkat(folder_, temporary.c_str(), 0); // first: the message may find no memory left
     error = "cannot write " + subject_ + ": " + systemError(cause);
-    unlinkat(folder_, temporary.c_str(), 0);
     return false;
 }
 

@@ -1,6 +1,8 @@
 // orbisk-render: runs the saver's picture without a display and writes it to a file.
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,7 +89,15 @@ int render(int argc, char** argv) {
 int main(int argc, char** argv) {
     occupyClosedStandardStreams();
     installStopSignals(0);
-    const int code = render(argc, argv);
+    // A write past a limit on the size of files fails (EFBIG) and is reported like any other, instead of killing the
+    // program with a temporary file left.
+    std::signal(SIGXFSZ, SIG_IGN);
+    int code = 1;
+    try {
+        code = render(argc, argv);
+    } catch (const std::bad_alloc&) { // under a limit on memory; the files are closed, no temporary file is left
+        std::fputs("orbisk-render: out of memory\n", stderr);
+    }
     // A stop signal that came while the last picture was synced or the stats were printed, too.
     if (stopSignal() != 0) endByStopSignal();
     return code;

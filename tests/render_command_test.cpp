@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "render/render_options.h"
+#include "tests/sanitized.h"
 
 namespace orbisk {
 namespace {
@@ -185,6 +186,32 @@ TEST_F(RenderCommand, APathToADescriptorOfTheProgramIsWrittenThroughIt) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "orbisk-render: cannot write '" + path("out.png") +
                          "' (which leads to '/proc/self/fd/1'): descriptor 1 is not open for writing\n");
+}
+
+TEST_F(RenderCommand, ResourceLimitsEndInOneLineAndExitCodeOne) {
+    const auto oneLine = [](const Result& r) {
+        return r.exitCode == 1 && r.err.starts_with("orbisk-render: ") && std::ranges::count(r.err, '\n') == 1;
+    };
+    const Result big = run("--frames 1 --out " + path("big.ppm"), "prlimit --fsize=100000 ");
+    EXPECT_EQ(big.err, "orbisk-render: cannot write '" + path("big.ppm") + "': File too large\n");
+    EXPECT_TRUE(oneLine(big));
+    for (int files = 4; files <= 8; ++files) {
+        const Result r = run("--frames 2 --every 1 --out " + path("n.png"), "prlimit --nofile=" + std::to_string(files) + " ");
+        EXPECT_TRUE(r.exitCode == 0 || oneLine(r)) << files << " files: " << r.err;
+    }
+    // Memory, from too little to load the program's libraries to enough for the run.
+    bool ran = Sanitized;
+    for (int kilobytes = 4000; kilobytes <= 16000 && !ran; kilobytes += 200) {
+        const std::string limit = "prlimit --as=" + std::to_string(kilobytes * 1024) + " ";
+        const Result r = run("--frames 10 --every 5 --out " + path("m.png"), limit);
+        if (r.exitCode == 127 && r.err.find("error while loading shared libraries") != std::string::npos) continue;
+        ran = r.exitCode == 0;
+        EXPECT_TRUE(ran || oneLine(r)) << kilobytes << " KB: " << r.err;
+    }
+    EXPECT_TRUE(ran);
+    const std::regex kept("big\\.ppm|[nm](-0000[0-9]{2})?\\.png|stderr");
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_TRUE(std::regex_match(entry.path().filename().string(), kept)) << entry.path();
 }
 
 // Waits up to ten seconds for the child to end: 128 + the signal that ended it, its exit code, or -1 (then killed).
