@@ -1,8 +1,10 @@
 #include "files/output_file.h"
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -63,6 +65,21 @@ int ownDescriptorNumber(int folder, const std::string& name) {
     for (const char* descriptors : {"/proc/self/fd", "/proc/thread-self/fd"})
         if (stat(descriptors, &own) == 0 && sameFile(status, own)) return std::stoi(name);
     return -1;
+}
+
+bool mayOverrideFileOwners() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct sets[_LINUX_CAPABILITY_U32S_3]{};
+    return syscall(SYS_capget, &header, sets) == 0 && (sets[0].effective & 1u << CAP_FOWNER) != 0;
+}
+
+// A folder with the sticky bit (/tmp) lets a file in it be replaced only by its owner or the folder's (or by one
+// with the right to act as any file's owner).
+bool stickyFolderKeeps(int folder, const struct stat& file) {
+    struct stat status {};
+    if (fstat(folder, &status) != 0 || (status.st_mode & S_ISVTX) == 0) return false;
+    const uid_t user = geteuid();
+    return file.st_uid != user && status.st_uid != user && !mayOverrideFileOwners();
 }
 
 // Creates a file that did not exist, ".NAME.XXXXXXXX.tmp" in `folder`, for writing; its descriptor, or -1 with errno
@@ -185,6 +202,9 @@ std::optional<OutputFile> OutputFile::open(const std::string& path, std::string&
             return OutputFile(subject, folder, place.name, file, S_ISREG(status.st_mode));
         }
         if (file >= 0) close(file);
+        if (file >= 0 && stickyFolderKeeps(folder, status))
+            return failInFolder("it is another user's file in " + quoted(place.folder) +
+                                ", a folder with the sticky bit, where only its owner may replace it");
         // A new file, or one to be replaced: its folder must take a new file.
         std::string probe;
         const int made = createTemporary(folder, place.name, probe);
@@ -216,10 +236,11 @@ bool OutputFile::write(std::span<const std::uint8_t> content, std::string& error
         return done;
     };
     if (replacing) {
-        // The old file's owner where that is allowed, else at least its group.
+        // The old file's mode while the new one is still this user's (given away first, it could be changed only
+        // with the right to act as any file's owner), then its owner where that is allowed, else at least its group.
+        step(fchmod(file, old.st_mode & 07777) == 0);
         [[maybe_unused]] const bool owned =
             fchown(file, old.st_uid, old.st_gid) == 0 || fchown(file, static_cast<uid_t>(-1), old.st_gid) == 0;
-        step(fchmod(file, old.st_mode & 07777) == 0);
     }
     // Synced before the rename, so that after a crash the path holds the old file or the whole new one.
     const bool written = cause == 0 && step(writeAll(file, content)) && step(fsync(file) == 0);

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -123,12 +124,22 @@ TEST_F(RenderCommand, UnwritableOutputExitsOneBeforeTheRunSayingWhy) {
                                          : fs::perms::owner_read | fs::perms::owner_exec);
     ASSERT_EQ(::mkfifo(path("fifo.png").c_str(), 0600), 0);
     const std::string unprivileged = root ? "setpriv --bounding-set -dac_override,-dac_read_search " : "";
-    const std::string cases[][3] = {
+    std::vector<std::array<std::string, 3>> cases = {
         {"missing/dir/x.png", "", "its folder '" + path("missing/dir") + "': No such file or directory"},
         {"locked/x.png", unprivileged, "its folder '" + path("locked") + "' takes no new file: Permission denied"},
         {"fifo.png", "timeout 10 ", "it is a FIFO that nobody reads"},
         {std::string(300, 'n') + ".png", "", "its name is 304 bytes long, more than the 255 its folder takes"},
     };
+    if (root) { // another user's file that all may write, in another user's folder with the sticky bit
+        fs::create_directories(path("sticky"));
+        std::ofstream(path("sticky/x.png")) << "an earlier picture";
+        fs::permissions(path("sticky/x.png"), fs::perms::all);
+        fs::permissions(path("sticky"), fs::perms::all | fs::perms::sticky_bit);
+        for (const char* name : {"sticky/x.png", "sticky"}) ASSERT_EQ(::chown(path(name).c_str(), 65534, 65534), 0);
+        cases.push_back({"sticky/x.png", "setpriv --bounding-set -fowner ",
+                         "it is another user's file in '" + path("sticky") +
+                             "', a folder with the sticky bit, where only its owner may replace it"});
+    }
     for (const auto& [out, before, says] : cases) {
         const Result r = run("--frames 2000 --out " + path(out), before);
         EXPECT_EQ(r.exitCode, 1) << out;
@@ -145,6 +156,12 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     fs::create_symlink("/dev/null", path("null.ppm"));
     std::ofstream(path("private.ppm")) << "old";
     fs::permissions(path("private.ppm"), fs::perms::owner_read | fs::perms::owner_write);
+    // As root, another user's file, replaced without the right to act as any file's owner: it stays theirs.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(path("private.ppm").c_str(), 65534, 65534), 0);
+    }
+    const std::string asOwnerOnly = root ? "setpriv --bounding-set -fowner " : "";
     std::ofstream(path("linked.ppm")) << "old";
     fs::create_hard_link(path("linked.ppm"), path("other-name.ppm"));
     ASSERT_EQ(::mkfifo(path("fifo.ppm").c_str(), 0600), 0);
@@ -152,7 +169,7 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     std::thread reader([&] { fromFifo = read("fifo.ppm"); });
     const std::string leftover = "touch " + path("left.ppm") + ".tmp$$; exec "; // as an earlier run of this PID left
     for (const auto& [name, before] : {std::pair<std::string, std::string>{"link", ""}, {"dangling", ""},
-                                       {"null", ""}, {"private", ""}, {"linked", ""}, {"fifo", ""},
+                                       {"null", ""}, {"private", asOwnerOnly}, {"linked", ""}, {"fifo", ""},
                                        {"left", leftover}, {std::string(245, 'a'), ""}}) {
         const Result r = run("--frames 1 --out " + path(name + ".ppm"), before);
         EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
@@ -163,6 +180,8 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     EXPECT_TRUE(fromFifo == picture);
     for (const char* name : {"link", "dangling", "null"}) EXPECT_TRUE(fs::is_symlink(path(name + std::string(".ppm"))));
     EXPECT_EQ(fs::status(path("private.ppm")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    struct stat owner {};
+    EXPECT_TRUE(::stat(path("private.ppm").c_str(), &owner) == 0 && owner.st_uid == (root ? 65534 : ::geteuid()));
     const Result full = run("--frames 1 --out " + path("full.ppm"), "ln -s /dev/full " + path("full.ppm") + "; ");
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
