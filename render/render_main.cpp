@@ -90,8 +90,9 @@ int main(int argc, char** argv) {
     occupyClosedStandardStreams();
     installStopSignals(0);
     // A write past a limit on the size of files fails (EFBIG) and is reported like any other, instead of killing the
-    // program with a temporary file left.
+    // program with a temporary file left; so does one to a pipe that nobody reads any more (EPIPE).
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     int code = 1;
     try {
         code = render(argc, argv);

@@ -244,9 +244,11 @@ int waitEnd(pid_t pid) {
     return -1;
 }
 
-pid_t startRender(const std::vector<std::string>& arguments) {
+// Starts orbisk-render with its standard output on `output`, if that is given.
+pid_t startRender(const std::vector<std::string>& arguments, int output = -1) {
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (output >= 0) ::dup2(output, 1);
         for (int s : {SIGINT, SIGHUP}) ::signal(s, SIG_DFL); // as a shell with job control starts a program
         std::vector<char*> argv{const_cast<char*>(ORBISK_RENDER)};
         for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -317,6 +319,12 @@ TEST_F(RenderCommand, HelpGoesToStandardOutputAndLostOutputIsAnError) {
         EXPECT_TRUE(lost.err.starts_with("orbisk-render: cannot write to standard output: ")) << lost.err;
     }
     EXPECT_EQ(run("--frames 1 --out " + path("x.png") + " >&-").exitCode, 0); // nothing for it to lose
+    int unread[2]; // a pipe that nobody reads any more
+    ASSERT_EQ(::pipe(unread), 0);
+    ::close(unread[0]);
+    const pid_t pid = startRender({"--frames", "1", "--stats", "--out", path("x.png")}, unread[1]);
+    ::close(unread[1]);
+    EXPECT_EQ(waitEnd(pid), 1) << "not SIGPIPE";
 }
 
 TEST(RenderOptions, DefaultsAndValues) {
