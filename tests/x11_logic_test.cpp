@@ -156,7 +156,8 @@ TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {
     const std::array<std::uint32_t, 3> sizes[] = {{640, 480, 1}, {1024, 768, 1}, {801, 601, 1}, {320, 200, 1},
                                                   {700, 300, 1}, {300, 700, 1},  {641, 479, 1}, {1, 1, 1},
                                                   {0, 0, 1},     {1920, 1080, 2}, {1281, 961, 2}, {1920, 1080, 3}};
-    for (auto [width, height, scale] : sizes) {
+    for (const auto& size : sizes) {
+        const std::uint32_t width = size[0], height = size[1], scale = size[2]; // captured below: no binding
         const PicturePlacement p = placePicture(width, height, scale);
         std::vector<int> cover(std::size_t{width} * height, 0);
         const auto paint = [&](const Area& a) {
