@@ -80,6 +80,7 @@ int render(int argc, char** argv) {
             std::fprintf(stderr, "orbisk-render: frame %" PRIu64 " of %" PRIu64 "\n", k, options.frames);
     }
     if (!writeImage(options, *out, run)) return 1;
+    if (stopSignal() != 0) endByStopSignal(); // it came while the picture was synced: the stats are not printed
     if (options.stats) printStats(run, moved);
     return closeStandardOutput("orbisk-render", 0);
 }

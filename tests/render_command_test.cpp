@@ -294,6 +294,7 @@ TEST_F(RenderCommand, StopSignalsAtAnyMomentEndTheRunByThatSignal) {
         const std::string inject = "-e inject=" + std::string(call) + ":signal=TERM:when=" + std::to_string(when);
         const Result r = run("--frames 1 --stats --out " + path("last.png"), "strace -o /dev/null " + inject + " ");
         EXPECT_EQ(r.exitCode, 128 + SIGTERM) << call << " " << when << ": " << r.err;
+        EXPECT_TRUE(r.out.empty() || when == 2) << call << ": stats printed after the stop";
         EXPECT_TRUE(read("last.png") == "old" || read("last.png") == read("new.png")) << call << " " << when;
     }
     const std::regex kept("s[1-6]-[0-9]{6}\\.png|new\\.png|last\\.png|stderr");
