@@ -33,7 +33,12 @@ std::optional<int> answerHelpOrError(const ParsedCommand<Options>& command, cons
 // allowed), after a minus sign for a negative decimal; no plus sign, no blank, nothing after the digits.
 std::optional<long long> parseNumber(const std::string& text, long long low, long long high, int base = 10);
 
-// "NAME must be a whole number from LOW to HIGH, not 'TEXT'".
+// TEXT in single quotes, for a message of one line that a terminal shows as it is: a line end, a tab and a backslash
+// are written \n, \t and \\, and every other byte that is not part of a printable UTF-8 character (a control
+// character, DEL, a byte of no character) as \xHH.
+std::string quoted(const std::string& text);
+
+// "NAME must be a whole number from LOW to HIGH, not 'TEXT'", TEXT quoted.
 std::string numberOutOfRange(const std::string& name, long long low, long long high, const std::string& text);
 
 // The limits that orbisk-render, orbisk-x11 and the web page share: frames to run, and the frames per second of

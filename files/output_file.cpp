@@ -1,14 +1,19 @@
 #include "files/output_file.h"
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <utility>
+
+#include "cli/arguments.h"
+#include "cli/stop_signals.h"
 
 namespace orbisk {
 namespace {
@@ -19,8 +24,6 @@ constexpr int LongestLinkChain = 40;
 constexpr int TemporaryNameAttempts = 100;
 // Of the file's own name in its temporary file's, so that a long name leaves room for the rest.
 constexpr std::size_t NameInTemporary = 32;
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
 std::string systemError(int error) { return std::strerror(error); }
 
@@ -51,6 +54,34 @@ std::uint64_t temporaryNameSeed() {
            static_cast<std::uint64_t>(getpid()) << 40;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The number N when `name` in `folder` is /proc/self/fd/N, a descriptor of this process (where /dev/stdout and
+// /dev/fd/N lead); else -1.
+int ownDescriptorNumber(int folder, const std::string& name) {
+    if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos) return -1;
+    struct stat status {}, own {};
+    if (fstat(folder, &status) != 0) return -1;
+    for (const char* descriptors : {"/proc/self/fd", "/proc/thread-self/fd"})
+        if (stat(descriptors, &own) == 0 && sameFile(status, own)) return std::stoi(name);
+    return -1;
+}
+
+bool mayOverrideFileOwners() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct sets[_LINUX_CAPABILITY_U32S_3]{};
+    return syscall(SYS_capget, &header, sets) == 0 && (sets[0].effective & 1u << CAP_FOWNER) != 0;
+}
+
+// A folder with the sticky bit (/tmp) lets a file in it be replaced only by its owner or the folder's (or by one
+// with the right to act as any file's owner).
+bool stickyFolderKeeps(int folder, const struct stat& file) {
+    struct stat status {};
+    if (fstat(folder, &status) != 0 || (status.st_mode & S_ISVTX) == 0) return false;
+    const uid_t user = geteuid();
+    return file.st_uid != user && status.st_uid != user && !mayOverrideFileOwners();
+}
+
 // Creates a file that did not exist, ".NAME.XXXXXXXX.tmp" in `folder`, for writing; its descriptor, or -1 with errno
 // set. New files get the permissions of any new file (0666 less the umask).
 int createTemporary(int folder, const std::string& name, std::string& temporary) {
@@ -67,10 +98,16 @@ int createTemporary(int folder, const std::string& name, std::string& temporary)
     return -1; // errno is EEXIST
 }
 
+// False, with errno set, when a write fails or a stop signal has come: one interrupts a write that blocks (on a FIFO
+// or a device) with EINTR before any byte, and after some with a short count.
 bool writeAll(int file, std::span<const std::uint8_t> content) {
     for (std::size_t done = 0; done < content.size();) {
         const ssize_t written = ::write(file, content.data() + done, content.size() - done);
-        if (written < 0) return false; // EINTR too: only a stop signal interrupts
+        if (written < 0) return false;
+        if (stopSignal() != 0) {
+            errno = EINTR;
+            return false;
+        }
         done += static_cast<std::size_t>(written);
     }
     return true;
@@ -123,6 +160,18 @@ std::optional<OutputFile> OutputFile::open(const std::string& path, std::string&
             return fail(cause);
         };
 
+        // A descriptor of this process is written through itself, at its offset (or appending, as it was opened):
+        // the text of its link names no file for a pipe, and for a file one that must not be renamed over.
+        if (const int number = ownDescriptorNumber(folder, place.name); number >= 0) {
+            const int flags = fcntl(number, F_GETFL);
+            const std::string descriptor = "descriptor " + place.name;
+            if (flags < 0) return failInFolder(descriptor + " is not open");
+            if ((flags & O_ACCMODE) == O_RDONLY) return failInFolder(descriptor + " is not open for writing");
+            const int direct = fcntl(number, F_DUPFD_CLOEXEC, 0);
+            if (direct < 0) return failInFolder(systemError(errno));
+            return OutputFile(subject, folder, place.name, direct, false);
+        }
+
         // Opened without waiting for a FIFO's reader, and neither truncated nor followed if it is a link.
         const int file = openat(folder, place.name.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
         const int openError = errno;
@@ -153,6 +202,9 @@ std::optional<OutputFile> OutputFile::open(const std::string& path, std::string&
             return OutputFile(subject, folder, place.name, file, S_ISREG(status.st_mode));
         }
         if (file >= 0) close(file);
+        if (file >= 0 && stickyFolderKeeps(folder, status))
+            return failInFolder("it is another user's file in " + quoted(place.folder) +
+                                ", a folder with the sticky bit, where only its owner may replace it");
         // A new file, or one to be replaced: its folder must take a new file.
         std::string probe;
         const int made = createTemporary(folder, place.name, probe);
@@ -184,17 +236,18 @@ bool OutputFile::write(std::span<const std::uint8_t> content, std::string& error
         return done;
     };
     if (replacing) {
-        // The old file's owner where that is allowed, else at least its group.
+        // The old file's mode while the new one is still this user's (given away first, it could be changed only
+        // with the right to act as any file's owner), then its owner where that is allowed, else at least its group.
+        step(fchmod(file, old.st_mode & 07777) == 0);
         [[maybe_unused]] const bool owned =
             fchown(file, old.st_uid, old.st_gid) == 0 || fchown(file, static_cast<uid_t>(-1), old.st_gid) == 0;
-        step(fchmod(file, old.st_mode & 07777) == 0);
     }
     // Synced before the rename, so that after a crash the path holds the old file or the whole new one.
     const bool written = cause == 0 && step(writeAll(file, content)) && step(fsync(file) == 0);
     const bool closed = step(close(file) == 0);
     if (written && closed && step(renameat(folder_, temporary.c_str(), folder_, name_.c_str()) == 0)) return true;
+    unlinkat(folder_, temporary.c_str(), 0); // first: the message may find no memory left
     error = "cannot write " + subject_ + ": " + systemError(cause);
-    unlinkat(folder_, temporary.c_str(), 0);
     return false;
 }
 

@@ -5,7 +5,8 @@
 // killed run is no obstacle), which takes the old file's mode, and owner where that is allowed, is synced to the
 // disk and renamed over it: the file is the old one or the whole new one, never a part. A regular file with other
 // hard links is written in place instead, so that all its names show the new content. Anything else that can be
-// written, a device or a FIFO that someone reads, is written directly and never renamed over.
+// written, a device or a FIFO that someone reads, is written directly and never renamed over; so is a descriptor of
+// the process (/dev/stdout), through itself. A stop signal (cli/stop_signals.h) ends a direct write that blocks.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +18,9 @@ namespace orbisk {
 
 class OutputFile {
 public:
-    // Finds where `path` leads and whether a file can be written there, leaving everything as it was. Empty, with a
-    // line in `error` that names the path and the cause, if it cannot.
+    // Finds where `path` leads and whether a file can be written there, as far as can be known without changing
+    // anything, and leaves everything as it was. Empty, with a line in `error` that names the path and the cause,
+    // if it cannot.
     static std::optional<OutputFile> open(const std::string& path, std::string& error);
 
     OutputFile(OutputFile&& other) noexcept;

@@ -1,6 +1,8 @@
 // orbisk-render: runs the saver's picture without a display and writes it to a file.
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,11 +52,8 @@ void printStats(const HeadlessRun& run, std::int32_t moved) {
     std::printf("statehash %016" PRIx64 "\n", stats.stateHash);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    occupyClosedStandardStreams();
-    installStopSignals(0);
+// The program's work, once its streams and signals are set up: its exit code.
+int render(int argc, char** argv) {
     const ParsedRenderCommand command = parseRenderCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto code = answerHelpOrError(command, "orbisk-render", RenderUsage, 2)) return *code;
     const RenderOptions& options = *command.options;
@@ -81,6 +80,27 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orbisk-render: frame %" PRIu64 " of %" PRIu64 "\n", k, options.frames);
     }
     if (!writeImage(options, *out, run)) return 1;
+    if (stopSignal() != 0) endByStopSignal(); // it came while the picture was synced: the stats are not printed
     if (options.stats) printStats(run, moved);
     return closeStandardOutput("orbisk-render", 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    occupyClosedStandardStreams();
+    installStopSignals(0);
+    // A write past a limit on the size of files fails (EFBIG) and is reported like any other, instead of killing the
+    // program with a temporary file left; so does one to a pipe that nobody reads any more (EPIPE).
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+    int code = 1;
+    try {
+        code = render(argc, argv);
+    } catch (const std::bad_alloc&) { // under a limit on memory; the files are closed, no temporary file is left
+        std::fputs("orbisk-render: out of memory\n", stderr);
+    }
+    // A stop signal that came while the last picture was synced or the stats were printed, too.
+    if (stopSignal() != 0) endByStopSignal();
+    return code;
 }

@@ -44,20 +44,20 @@ ParsedRenderCommand parseRenderCommand(const std::vector<std::string>& arguments
         }
         const bool takesValue = name == "--frames" || name == "--fps" || name == "--epoch" || name == "--format" ||
                                 name == "--out" || name == "--every";
-        if (!takesValue) return failure("unknown argument '" + name + "'");
+        if (!takesValue) return failure("unknown argument " + quoted(name));
         if (i + 1 == arguments.size()) return failure(name + " needs a value");
         const std::string& value = arguments[++i];
         if (name == "--out") {
             if (endsWith(value, ".png")) options.kind = ImageKind::Png;
             else if (endsWith(value, ".ppm")) options.kind = ImageKind::Ppm;
-            else return failure("--out must name a .png or .ppm file, not '" + value + "'");
+            else return failure("--out must name a .png or .ppm file, not " + quoted(value));
             options.out = value;
             continue;
         }
         if (name == "--format") {
             const auto bits = parseNumber(value, 0, 64);
             const auto format = bits ? pictureFormatFromBits(static_cast<long>(*bits)) : std::nullopt;
-            if (!format) return failure("--format must be 8, 15, 16, 24 or 32, not '" + value + "'");
+            if (!format) return failure("--format must be 8, 15, 16, 24 or 32, not " + quoted(value));
             options.format = *format;
             continue;
         }

@@ -73,10 +73,11 @@ WEB_BUILD_PACKAGES=(clang llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libclang
 # scripts/release: all of those, and Python, which writes the zip.
 RELEASE_PACKAGES=("${PACKAGE_BUILD_PACKAGES[@]}" "${WINDOWS_BUILD_PACKAGES[@]}" "${WEB_BUILD_PACKAGES[@]}" python3)
 
-# The native build with its tests, fuzzer and benchmark; the package's test: a fresh Debian root, the settings file
-# parsed, the manual page rendered, lintian; the check of the code's format.
+# The native build with its tests, fuzz targets, sanitized build and benchmark (strace stops orbisk-render inside a
+# system call); the package's test: a fresh Debian root, the settings file parsed, the manual page rendered, lintian;
+# the check of the code's format.
 NATIVE_PACKAGES=("${PACKAGE_BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb
-                 debootstrap libxml2-utils man-db lintian clang-format-14)
+                 strace debootstrap libxml2-utils man-db lintian clang-format-14)
 
 # What orbisk-x11's run under XScreenSaver's daemon (tests/x11/under_xscreensaver.sh) needs besides: the daemon, xwd
 # for screenshots and ImageMagick to read them.

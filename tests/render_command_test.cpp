@@ -1,10 +1,13 @@
 // orbisk-render as a user runs it: its arguments, its outputs and its exit codes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -13,8 +16,10 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "render/render_options.h"
+#include "tests/sanitized.h"
 
 namespace orbisk {
 namespace {
@@ -44,7 +49,7 @@ protected:
         char buffer[256];
         while (std::fgets(buffer, sizeof buffer, pipe)) result.out += buffer;
         const int status = ::pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         std::ifstream err(errFile);
         result.err.assign(std::istreambuf_iterator<char>(err), {});
         return result;
@@ -94,11 +99,12 @@ TEST_F(RenderCommand, BadArgumentsGiveOneLineAndExitCodeTwo) {
          {std::string("--frames 1 --out"), "--frames 1 --out " + path("x.gif"), "--out " + path("x.png"),
           "--frames 0" + out, "--frames -3" + out, "--frames 1x" + out, "--frames 1 --format 12" + out,
           "--frames 1 --fps 0" + out, "--frames 1 --every" + out, "--frames 1 --colour red" + out,
-          "--frames 1 --epoch 1e9" + out, std::string("")}) {
+          "--frames 1 --epoch 1e9" + out, std::string(""), "-\"$(printf 'x\\ny\\033[31m')\"" + out}) {
         const Result r = run(arguments);
         EXPECT_EQ(r.exitCode, 2) << arguments;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << arguments << ": " << r.err;
         EXPECT_EQ(r.err.rfind("orbisk-render: ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err; // a terminal's escape, shown as \x1B
     }
     EXPECT_FALSE(fs::exists(path("x.png")));
 }
@@ -118,12 +124,22 @@ TEST_F(RenderCommand, UnwritableOutputExitsOneBeforeTheRunSayingWhy) {
                                          : fs::perms::owner_read | fs::perms::owner_exec);
     ASSERT_EQ(::mkfifo(path("fifo.png").c_str(), 0600), 0);
     const std::string unprivileged = root ? "setpriv --bounding-set -dac_override,-dac_read_search " : "";
-    const std::string cases[][3] = {
+    std::vector<std::array<std::string, 3>> cases = {
         {"missing/dir/x.png", "", "its folder '" + path("missing/dir") + "': No such file or directory"},
         {"locked/x.png", unprivileged, "its folder '" + path("locked") + "' takes no new file: Permission denied"},
         {"fifo.png", "timeout 10 ", "it is a FIFO that nobody reads"},
         {std::string(300, 'n') + ".png", "", "its name is 304 bytes long, more than the 255 its folder takes"},
     };
+    if (root) { // another user's file that all may write, in another user's folder with the sticky bit
+        fs::create_directories(path("sticky"));
+        std::ofstream(path("sticky/x.png")) << "an earlier picture";
+        fs::permissions(path("sticky/x.png"), fs::perms::all);
+        fs::permissions(path("sticky"), fs::perms::all | fs::perms::sticky_bit);
+        for (const char* name : {"sticky/x.png", "sticky"}) ASSERT_EQ(::chown(path(name).c_str(), 65534, 65534), 0);
+        cases.push_back({"sticky/x.png", "setpriv --bounding-set -fowner ",
+                         "it is another user's file in '" + path("sticky") +
+                             "', a folder with the sticky bit, where only its owner may replace it"});
+    }
     for (const auto& [out, before, says] : cases) {
         const Result r = run("--frames 2000 --out " + path(out), before);
         EXPECT_EQ(r.exitCode, 1) << out;
@@ -140,6 +156,12 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     fs::create_symlink("/dev/null", path("null.ppm"));
     std::ofstream(path("private.ppm")) << "old";
     fs::permissions(path("private.ppm"), fs::perms::owner_read | fs::perms::owner_write);
+    // As root, another user's file, replaced without the right to act as any file's owner: it stays theirs.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(path("private.ppm").c_str(), 65534, 65534), 0);
+    }
+    const std::string asOwnerOnly = root ? "setpriv --bounding-set -fowner " : "";
     std::ofstream(path("linked.ppm")) << "old";
     fs::create_hard_link(path("linked.ppm"), path("other-name.ppm"));
     ASSERT_EQ(::mkfifo(path("fifo.ppm").c_str(), 0600), 0);
@@ -147,7 +169,7 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     std::thread reader([&] { fromFifo = read("fifo.ppm"); });
     const std::string leftover = "touch " + path("left.ppm") + ".tmp$$; exec "; // as an earlier run of this PID left
     for (const auto& [name, before] : {std::pair<std::string, std::string>{"link", ""}, {"dangling", ""},
-                                       {"null", ""}, {"private", ""}, {"linked", ""}, {"fifo", ""},
+                                       {"null", ""}, {"private", asOwnerOnly}, {"linked", ""}, {"fifo", ""},
                                        {"left", leftover}, {std::string(245, 'a'), ""}}) {
         const Result r = run("--frames 1 --out " + path(name + ".ppm"), before);
         EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
@@ -158,32 +180,126 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     EXPECT_TRUE(fromFifo == picture);
     for (const char* name : {"link", "dangling", "null"}) EXPECT_TRUE(fs::is_symlink(path(name + std::string(".ppm"))));
     EXPECT_EQ(fs::status(path("private.ppm")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    struct stat owner {};
+    EXPECT_TRUE(::stat(path("private.ppm").c_str(), &owner) == 0 && owner.st_uid == (root ? 65534 : ::geteuid()));
     const Result full = run("--frames 1 --out " + path("full.ppm"), "ln -s /dev/full " + path("full.ppm") + "; ");
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
 }
 
-TEST_F(RenderCommand, StopSignalsLeaveNoTemporaryFile) {
-    int run = 0;
+TEST_F(RenderCommand, APathToADescriptorOfTheProgramIsWrittenThroughIt) {
+    ASSERT_EQ(run("--frames 1 --out " + path("plain.png")).exitCode, 0);
+    const std::string picture = read("plain.png");
+    fs::create_symlink("/dev/stdout", path("out.png"));
+    fs::create_symlink("/dev/fd/3", path("three.png"));
+    std::ofstream(path("log")) << "kept\n";
+    const std::string out = " --out " + path("out.png");
+    EXPECT_EQ(run("--frames 1" + out + " >>" + path("log")).exitCode, 0);
+    run("--frames 1" + out + " | cat >" + path("piped"));
+    EXPECT_EQ(run("--frames 1 --out " + path("three.png") + " 3>" + path("fd3")).exitCode, 0);
+    EXPECT_TRUE(read("log") == "kept\n" + picture) << read("log").size() << " bytes"; // appended to
+    EXPECT_TRUE(read("piped") == picture) << read("piped").size() << " bytes";
+    EXPECT_TRUE(read("fd3") == picture);
+    EXPECT_TRUE(fs::is_symlink(path("out.png")));
+    const Result r = run("--frames 2000" + out + " 1<" + path("log"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "orbisk-render: cannot write '" + path("out.png") +
+                         "' (which leads to '/proc/self/fd/1'): descriptor 1 is not open for writing\n");
+}
+
+TEST_F(RenderCommand, ResourceLimitsEndInOneLineAndExitCodeOne) {
+    const auto oneLine = [](const Result& r) {
+        return r.exitCode == 1 && r.err.starts_with("orbisk-render: ") && std::ranges::count(r.err, '\n') == 1;
+    };
+    // Below some limit the program's libraries cannot be loaded: the program never starts.
+    const auto started = [](const Result& r) {
+        return r.exitCode != 127 || r.err.find("error while loading shared libraries") == std::string::npos;
+    };
+    const Result big = run("--frames 1 --out " + path("big.ppm"), "prlimit --fsize=100000 ");
+    EXPECT_EQ(big.err, "orbisk-render: cannot write '" + path("big.ppm") + "': File too large\n");
+    EXPECT_TRUE(oneLine(big));
+    for (int files = 4; files <= 8; ++files) { // (LeakSanitizer, where it is built in, would need some at the end)
+        const std::string limit = "ASAN_OPTIONS=detect_leaks=0 prlimit --nofile=" + std::to_string(files) + " ";
+        const Result r = run("--frames 2 --every 1 --out " + path("n.png"), limit);
+        EXPECT_TRUE(!started(r) || r.exitCode == 0 || oneLine(r)) << files << " files: " << r.err;
+    }
+    // Memory, from too little to load the program's libraries to enough for the run.
+    bool ran = Sanitized;
+    for (int kilobytes = 4000; kilobytes <= 16000 && !ran; kilobytes += 200) {
+        const std::string limit = "prlimit --as=" + std::to_string(kilobytes * 1024) + " ";
+        const Result r = run("--frames 10 --every 5 --out " + path("m.png"), limit);
+        ran = r.exitCode == 0;
+        EXPECT_TRUE(!started(r) || ran || oneLine(r)) << kilobytes << " KB: " << r.err;
+    }
+    EXPECT_TRUE(ran);
+    const std::regex kept("big\\.ppm|[nm](-0000[0-9]{2})?\\.png|stderr");
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_TRUE(std::regex_match(entry.path().filename().string(), kept)) << entry.path();
+}
+
+// Waits up to ten seconds for the child to end: 128 + the signal that ended it, its exit code, or -1 (then killed).
+int waitEnd(pid_t pid) {
+    int status = 0;
+    for (int i = 0; i < 1000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+// Starts orbisk-render with its standard output on `output`, if that is given.
+pid_t startRender(const std::vector<std::string>& arguments, int output = -1) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (output >= 0) ::dup2(output, 1);
+        for (int s : {SIGINT, SIGHUP}) ::signal(s, SIG_DFL); // as a shell with job control starts a program
+        std::vector<char*> argv{const_cast<char*>(ORBISK_RENDER)};
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(ORBISK_RENDER, argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+TEST_F(RenderCommand, StopSignalsAtAnyMomentEndTheRunByThatSignal) {
+    // While it writes the pictures of --every.
+    int runs = 0;
     for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGTERM, SIGINT, SIGHUP}) {
-        const std::string out = path("s" + std::to_string(++run) + ".png"); // slow to encode: mostly writing
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            for (int s : {SIGINT, SIGHUP}) ::signal(s, SIG_DFL); // as a shell with job control starts a program
-            ::execl(ORBISK_RENDER, ORBISK_RENDER, "--frames", "100000", "--every", "1", "--out", out.c_str(), nullptr);
-            ::_exit(127);
-        }
+        const std::string out = path("s" + std::to_string(++runs) + ".png"); // slow to encode: mostly writing
+        const pid_t pid = startRender({"--frames", "100000", "--every", "1", "--out", out});
         // Stopped while it writes frame 3 or soon after.
         for (int i = 0; i < 3000 && !fs::exists(numberedImagePath(out, 2)); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ::kill(pid, signal);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal);
+        EXPECT_EQ(waitEnd(pid), 128 + signal) << strsignal(signal);
     }
-    const std::regex picture("s[1-6]-[0-9]{6}\\.png");
+    // Blocked on a FIFO that its reader holds open but does not read: the write ends part done.
+    ASSERT_EQ(::mkfifo(path("held.ppm").c_str(), 0600), 0);
+    const int reader = ::open(path("held.ppm").c_str(), O_RDONLY | O_NONBLOCK);
+    const pid_t blocked = startRender({"--frames", "30", "--out", path("held.ppm")});
+    int waiting = 0;
+    for (int i = 0; i < 1000 && waiting < 65536; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        ::ioctl(reader, FIONREAD, &waiting);
+    ::kill(blocked, SIGTERM);
+    EXPECT_EQ(waitEnd(blocked), 128 + SIGTERM) << "blocked on a FIFO";
+    ::close(reader);
+    fs::remove(path("held.ppm"));
+    // At the last steps of the last picture, and while the stats are written (strace delivers the signal on
+    // entering the call): its first write, its sync and its rename, the stats' write.
+    ASSERT_EQ(run("--frames 1 --out " + path("new.png")).exitCode, 0);
+    for (const auto& [call, when] : {std::pair{"write", 1}, {"fsync", 1}, {"renameat", 1}, {"write", 2}}) {
+        std::ofstream(path("last.png")) << "old";
+        const std::string inject = "-e inject=" + std::string(call) + ":signal=TERM:when=" + std::to_string(when);
+        const Result r = run("--frames 1 --stats --out " + path("last.png"), "strace -o /dev/null " + inject + " ");
+        EXPECT_EQ(r.exitCode, 128 + SIGTERM) << call << " " << when << ": " << r.err;
+        EXPECT_TRUE(r.out.empty() || when == 2) << call << ": stats printed after the stop";
+        EXPECT_TRUE(read("last.png") == "old" || read("last.png") == read("new.png")) << call << " " << when;
+    }
+    const std::regex kept("s[1-6]-[0-9]{6}\\.png|new\\.png|last\\.png|stderr");
     for (const auto& entry : fs::directory_iterator(dir))
-        EXPECT_TRUE(std::regex_match(entry.path().filename().string(), picture)) << entry.path();
+        EXPECT_TRUE(std::regex_match(entry.path().filename().string(), kept)) << entry.path();
 }
 
 TEST_F(RenderCommand, FailedRunLeavesTheOutputAsItWasAndNoTemporaryFile) {
@@ -208,6 +324,12 @@ TEST_F(RenderCommand, HelpGoesToStandardOutputAndLostOutputIsAnError) {
         EXPECT_TRUE(lost.err.starts_with("orbisk-render: cannot write to standard output: ")) << lost.err;
     }
     EXPECT_EQ(run("--frames 1 --out " + path("x.png") + " >&-").exitCode, 0); // nothing for it to lose
+    int unread[2]; // a pipe that nobody reads any more
+    ASSERT_EQ(::pipe(unread), 0);
+    ::close(unread[0]);
+    const pid_t pid = startRender({"--frames", "1", "--stats", "--out", path("x.png")}, unread[1]);
+    ::close(unread[1]);
+    EXPECT_EQ(waitEnd(pid), 1) << "not SIGPIPE";
 }
 
 TEST(RenderOptions, DefaultsAndValues) {

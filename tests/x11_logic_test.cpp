@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/picture_placement.h"
+#include "x11/border_rectangles.h"
 #include "x11/hack_options.h"
 #include "x11/visual_format.h"
 
@@ -87,6 +88,8 @@ TEST(HackCommand, RefusesWhatItCannotUse) {
         {{"--frames", "1e3"}, std::nullopt, "--frames must be"},
         {{"--window"}, std::nullopt, "unknown argument '--window'"},
         {{"root"}, std::nullopt, "unknown argument 'root'"},
+        {{"--x\ny\x1b[1m\\\xC2\x85\xFF"}, std::nullopt, "unknown argument '--x\\ny\\x1B[1m\\\\\\xC2\\x85\\xFF'"},
+        {{}, "\t\xE5\xBF\x83\x7F", "bad XSCREENSAVER_WINDOW '\\t\xE5\xBF\x83\\x7F'"},
     };
     for (const auto& c : cases) {
         const ParsedHackCommand parsed = parseHackCommand(c.arguments, c.environment);
@@ -153,7 +156,8 @@ TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {
     const std::array<std::uint32_t, 3> sizes[] = {{640, 480, 1}, {1024, 768, 1}, {801, 601, 1}, {320, 200, 1},
                                                   {700, 300, 1}, {300, 700, 1},  {641, 479, 1}, {1, 1, 1},
                                                   {0, 0, 1},     {1920, 1080, 2}, {1281, 961, 2}, {1920, 1080, 3}};
-    for (auto [width, height, scale] : sizes) {
+    for (const auto& size : sizes) {
+        const std::uint32_t width = size[0], height = size[1], scale = size[2]; // captured below: no binding
         const PicturePlacement p = placePicture(width, height, scale);
         std::vector<int> cover(std::size_t{width} * height, 0);
         const auto paint = [&](const Area& a) {
@@ -177,6 +181,21 @@ TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {
         };
         EXPECT_EQ(p.destination.x - p.sourceX, side(width, 640)) << width;
         EXPECT_EQ(p.destination.y - p.sourceY, side(height, 480)) << height;
+    }
+}
+
+TEST(PicturePlacement, XDrawsTheBorderAlsoWherePositionsPass16Bits) {
+    for (auto [width, height] : {std::pair{65535u, 480u}, {640u, 65535u}, {65535u, 65535u}, {801u, 601u}}) {
+        const PicturePlacement p = placePicture(width, height, pictureScale(0, width, height));
+        const std::array<BorderRectangle, 4> rectangles = borderRectangles(p);
+        for (std::size_t i = 0; i < p.borderCount; ++i) { // the band, and before it at most the picture's edge
+            const Area& band = p.border[i];
+            const BorderRectangle& r = rectangles[i];
+            EXPECT_TRUE(r.x >= 0 && r.x <= band.x && r.x + r.width == band.x + std::int32_t(band.width)) << width;
+            EXPECT_TRUE(r.y >= 0 && r.y <= band.y && r.y + r.height == band.y + std::int32_t(band.height)) << height;
+            const bool moved = r.x < band.x || r.y < band.y;
+            EXPECT_EQ(moved, band.x > 32767 || band.y > 32767) << width << "x" << height;
+        }
     }
 }
 

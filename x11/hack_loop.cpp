@@ -16,6 +16,7 @@
 #include "headless/headless.h"
 #include "sim/simulation.h"
 #include "sim/tables.h"
+#include "x11/border_rectangles.h"
 #include "x11/x_enlargement.h"
 #include "x11/x_errors.h"
 #include "x11/x_picture.h"
@@ -139,12 +140,10 @@ private:
                                fixedClock_ ? fixedClock_->nextFrame() : now);
 
         if (repaintBorder_) {
+            const std::array<BorderRectangle, 4> rectangles = borderRectangles(placement_);
             XRectangle bands[4];
-            for (std::size_t i = 0; i < placement_.borderCount; ++i) {
-                const Area& a = placement_.border[i];
-                bands[i] = {static_cast<short>(a.x), static_cast<short>(a.y), static_cast<unsigned short>(a.width),
-                            static_cast<unsigned short>(a.height)};
-            }
+            for (std::size_t i = 0; i < placement_.borderCount; ++i)
+                bands[i] = {rectangles[i].x, rectangles[i].y, rectangles[i].width, rectangles[i].height};
             XFillRectangles(display_, window_.window, gc_, bands, static_cast<int>(placement_.borderCount));
             repaintBorder_ = false;
         }

@@ -1,11 +1,13 @@
 // orbisk-x11: the saver's picture as an X11 screen saver, in the manner of XScreenSaver's hacks.
 #include <X11/Xlib.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/standard_streams.h"
 #include "cli/stop_signals.h"
 #include "x11/hack_loop.h"
@@ -22,6 +24,8 @@ constexpr int StopGraceMilliseconds = 500;
 int main(int argc, char** argv) {
     using namespace orbisk;
     occupyClosedStandardStreams(); // before the X connection can take the number of a closed one
+    // A line on standard error that nobody reads any more (a closed pipe) is dropped rather than ending the hack.
+    std::signal(SIGPIPE, SIG_IGN);
     const int stopDescriptor = installStopSignals(StopGraceMilliseconds);
     const char* screensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
     const ParsedHackCommand command =
@@ -41,7 +45,7 @@ int main(int argc, char** argv) {
     }
     Display* display = XOpenDisplay(name);
     if (!display) {
-        std::fprintf(stderr, "orbisk-x11: cannot open display '%s'\n", name);
+        std::fprintf(stderr, "orbisk-x11: cannot open display %s\n", quoted(name).c_str());
         return 1;
     }
     catchLostConnection();

@@ -85,7 +85,7 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
                 options.frames = static_cast<std::uint64_t>(*frames);
             }
         } else {
-            return failure("unknown argument '" + arguments[i] + "'");
+            return failure("unknown argument " + quoted(arguments[i]));
         }
     }
     std::string idSource = "window id";
@@ -95,7 +95,8 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
     }
     if (windowId) {
         const auto id = parseWindowId(*windowId);
-        if (!id) return failure("bad " + idSource + " '" + *windowId + "' (a window id is decimal or 0x-hexadecimal)");
+        if (!id)
+            return failure("bad " + idSource + " " + quoted(*windowId) + " (a window id is decimal or 0x-hexadecimal)");
         options.window = HackWindow::Given;
         options.windowId = *id;
     } else if (root) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/arguments.h"
 #include "cli/stop_signals.h"
 
 namespace orbisk {
@@ -34,7 +35,8 @@ int onXError(Display* display, XErrorEvent* error) {
 
 int onLostConnection(Display* display) {
     if (stopSignal() != 0) std::_Exit(0);
-    std::fprintf(stderr, "orbisk-x11: lost the connection to the X server of display '%s'\n", DisplayString(display));
+    std::fprintf(stderr, "orbisk-x11: lost the connection to the X server of display %s\n",
+                 quoted(DisplayString(display)).c_str());
     std::_Exit(1);
 }
 

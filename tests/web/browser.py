@@ -30,6 +30,7 @@ class Browser:
         os.close(from_browser)
         self._next_id = 0
         self._unread = b""
+        self.exceptions = {}  # of each tab's session: what its page threw and nobody caught
 
     def close(self):
         try:
@@ -63,6 +64,10 @@ class Browser:
                 self._unread += chunk
             text, self._unread = self._unread.split(b"\0", 1)
             reply = json.loads(text)
+            if reply.get("method") == "Runtime.exceptionThrown":
+                details = reply["params"]["exceptionDetails"]
+                self.exceptions.setdefault(reply.get("sessionId"), []).append(
+                    details.get("exception", {}).get("description", details["text"]))
             if reply.get("id") == self._next_id:
                 if "error" in reply:
                     raise RuntimeError(f"{method}: {reply['error']}")
@@ -74,6 +79,7 @@ class Browser:
         session = self.send("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
         self.send("Emulation.setDeviceMetricsOverride", session, width=width, height=height, deviceScaleFactor=1,
                   mobile=False)
+        self.send("Runtime.enable", session)
         tab = Tab(self, session)
         tab.navigate(url)
         return tab
@@ -96,6 +102,19 @@ class Tab:
         while not (value := self.evaluate(expression)) and time.monotonic() < end:
             time.sleep(0.1)
         return value
+
+    def exceptions(self):
+        """What the page threw and nobody caught, so far."""
+        self.evaluate("0")  # reads the events that have come
+        return self._browser.exceptions.get(self._session, [])
+
+    def click_and_type(self, x, y, key):
+        """A click at x, y and a key pressed, as a user gives them."""
+        for kind in ("mousePressed", "mouseReleased"):
+            self._browser.send("Input.dispatchMouseEvent", self._session, type=kind, x=x, y=y, button="left",
+                               clickCount=1)
+        for kind in ("keyDown", "keyUp"):
+            self._browser.send("Input.dispatchKeyEvent", self._session, type=kind, key=key, text=key)
 
     def text(self, element_id):
         return self.evaluate(f'document.getElementById("{element_id}")?.textContent ?? ""')

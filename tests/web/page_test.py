@@ -2,11 +2,14 @@
 it: the simulation bit for bit the renderer's, the picture block for block, and bad query values.
 
     page_test.py PAGE_ARCHIVE ORBISK_RENDER"""
+import http.server
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
 
 from browser import Browser
@@ -71,28 +74,85 @@ class Page(unittest.TestCase):
             self.assertIn(name, note)
         self.assertLess(len(note), 300, "the note quotes a long value whole")
 
-    def test_a_missing_or_damaged_part_says_so(self):
+    def test_hostile_resources_are_named_on_the_page(self):
+        with open(f"{self.page}/orbisk.js") as file:
+            script = file.read()
+        last_statement = list(re.finditer(r"^[A-Za-z]", script, re.M))[-1].start()
         damages = {"no-module": ("orbisk.wasm", None, "orbisk.wasm could not be loaded (HTTP 404)"),
                    "bad-module": ("orbisk.wasm", b"\0asm garbage", "orbisk.wasm is damaged"),
+                   "no-exports": ("orbisk.wasm", b"\0asm\1\0\0\0", "orbisk.wasm is damaged"),
                    "no-script": ("orbisk.js", None, "orbisk.js could not be loaded or is damaged"),
-                   "bad-script": ("orbisk.js", b"function main( {", "orbisk.js could not be loaded or is damaged")}
+                   "bad-script": ("orbisk.js", b"function main( {", "orbisk.js could not be loaded or is damaged"),
+                   "cut-script": ("orbisk.js", script[:last_statement].encode(), "orbisk.js could not be loaded or is"),
+                   "stalled": (None, None, "orbisk.wasm could not be loaded (it stopped arriving)")}
         with tempfile.TemporaryDirectory() as root:
+            shutil.copytree(self.page, f"{root}/no-full-screen")
             for name, (part, content, _) in damages.items():
                 shutil.copytree(self.page, f"{root}/{name}")
-                os.remove(f"{root}/{name}/{part}")
+                if part:
+                    os.remove(f"{root}/{name}/{part}")
                 if content:
                     with open(f"{root}/{name}/{part}", "wb") as file:
                         file.write(content)
-            server = subprocess.Popen([SERVE, "0", root], stdout=subprocess.PIPE, text=True)
-            try:
-                url = server.stdout.readline().strip()
+            with HostileServer(root) as url:
                 for name, (_, _, says) in damages.items():
-                    tab = self.browser.open(f"{url}{name}/", 800, 600)
-                    self.assertIn(says, tab.wait_for(NOTE, 30), name)
-            finally:
-                server.terminate()
-                server.wait()
-                server.stdout.close()
+                    with self.subTest(name):
+                        tab = self.browser.open(f"{url}{name}/?fixed-clock=60", 800, 600)
+                        if name == "stalled":
+                            self.assertIn("loading", tab.wait_for(NOTE, 5))
+                        tab.wait_for(f"({NOTE}).startsWith('Orbisk cannot run here')", 30)
+                        self.assertIn(says, tab.evaluate(NOTE))
+                # Every refusal of full screen is caught, and the picture goes on.
+                tab = self.browser.open(f"{url}no-full-screen/?fixed-clock=60", 800, 600)
+                self.assertTrue(tab.wait_for('Number(document.getElementById("frames").textContent) >= 5', 30))
+                tab.click_and_type(400, 300, "f")
+                drawn = int(tab.text("frames"))
+                self.assertTrue(tab.wait_for(f'Number(document.getElementById("frames").textContent) > {drawn}', 30))
+                self.assertEqual(tab.exceptions(), [])
+                self.assertEqual(tab.evaluate(NOTE), "")
+
+
+class HostileServer:
+    """Serves a folder as a static server does, but the module of stalled/ stops after its headers and 1,000 bytes,
+    and no-full-screen/ comes with a permissions policy that refuses full screen. Its URL, in a with statement."""
+
+    def __init__(self, root):
+        self._stop = threading.Event()
+        stop = self._stop
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=root, **kwargs)
+
+            def log_message(self, *_):
+                pass
+
+            def end_headers(self):
+                if self.path.startswith("/no-full-screen/"):
+                    self.send_header("Permissions-Policy", "fullscreen=()")
+                super().end_headers()
+
+            def do_GET(self):
+                if self.path != "/stalled/orbisk.wasm":
+                    return super().do_GET()
+                self.send_response(200)
+                self.send_header("Content-Type", "application/wasm")
+                self.send_header("Content-Length", "100000")
+                self.end_headers()
+                self.wfile.write(b"\0asm" + bytes(996))
+                self.wfile.flush()
+                stop.wait(60)
+
+        self._server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        threading.Thread(target=self._server.serve_forever, daemon=True).start()
+
+    def __enter__(self):
+        return f"http://127.0.0.1:{self._server.server_address[1]}/"
+
+    def __exit__(self, *_):
+        self._stop.set()
+        self._server.shutdown()
+        self._server.server_close()
 
 
 if __name__ == "__main__":

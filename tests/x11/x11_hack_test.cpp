@@ -151,11 +151,12 @@ protected:
         return w;
     }
 
-    Picture grab(Window w) {
+    // The window's pixels, or those of its top left width x height.
+    Picture grab(Window w, int width = 0, int height = 0) {
         XWindowAttributes a{};
         XGetWindowAttributes(dpy, w, &a);
-        Picture p{a.width, a.height, {}};
-        if (XImage* image = XGetImage(dpy, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap)) {
+        Picture p{width ? width : a.width, height ? height : a.height, {}};
+        if (XImage* image = XGetImage(dpy, w, 0, 0, p.width, p.height, AllPlanes, ZPixmap)) {
             for (int y = 0; y < p.height; ++y)
                 for (int x = 0; x < p.width; ++x) p.pixels.push_back(XGetPixel(image, x, y));
             XDestroyImage(image);
@@ -262,6 +263,25 @@ TEST_F(Hack, CentresThePictureBlackensTheRestAndClips) {
         ASSERT_EQ(runFrames(10, {"-window-id", hex(w)}), 0);
         EXPECT_EQ(difference(grab(w), centred(reference(10), width, height)), "") << width << "x" << height;
     }
+    // Windows as wide or tall as X allows, whose right or bottom band starts past the 16 bits of X's positions,
+    // placed at -32,768 so that their far half is on the screen.
+    for (auto [width, height] : {std::pair{65535, PictureHeight}, std::pair{PictureWidth, 65535}}) {
+        const int x = width > PictureWidth ? -32768 : 0, y = height > PictureHeight ? -32768 : 0;
+        const Window w = XCreateSimpleWindow(dpy, root, x, y, width, height, 0, 0, WhitePixel(dpy, 0));
+        XMapWindow(dpy, w);
+        XSync(dpy, False);
+        ASSERT_EQ(runFrames(10, {"--window-id", hex(w)}), 0);
+        const Picture shown = grab(root, std::min(x + width, DisplayWidth(dpy, 0)), std::min(y + height, DisplayHeight(dpy, 0)));
+        Picture expected{shown.width, shown.height, {}};
+        const int left = (width - PictureWidth) >> 1, top = (height - PictureHeight) >> 1;
+        for (int row = -y - top; row < -y - top + expected.height; ++row)
+            for (int column = -x - left; column < -x - left + expected.width; ++column)
+                expected.pixels.push_back(column >= 0 && column < PictureWidth && row >= 0 && row < PictureHeight
+                                              ? reference(10).at(column, row)
+                                              : 0);
+        EXPECT_EQ(difference(shown, expected), "") << width << "x" << height;
+        XDestroyWindow(dpy, w);
+    }
 }
 
 TEST_F(Hack, EnlargesEachPixelToABlockAndRescalesOnAResize) {
@@ -338,6 +358,10 @@ TEST_F(Hack, EndsWithZeroOnSignalsAndWhenItsWindowGoes) {
     for (const auto end = Clock::now() + 5s; Clock::now() < end && !std::regex_search(slurp(p.err), rate);)
         std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(std::regex_search(slurp(p.err), rate)) << slurp(p.err);
+    // A rate line that nobody reads any more is dropped.
+    const std::string unread = "bash -c '" ORBISK_X11 " --window-id " + hex(window(PictureWidth, PictureHeight)) +
+                               " --fixed-clock 60 --frames 120 --fps 2>&1 >/dev/null | head -c0; exit ${PIPESTATUS[0]}'";
+    EXPECT_EQ(std::system(unread.c_str()), 0) << "its standard error a pipe that nobody reads";
     XDestroyWindow(dpy, w);
     XSync(dpy, False);
     ASSERT_TRUE(waitExit(p, 2s)) << "still running after its window was destroyed";
@@ -392,13 +416,15 @@ TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
     const std::pair<Strings, Strings> cases[] = {
         {{"--window-id", "abc"}, {}},   {{"--window-id", "0x"}, {}},      {{"--window-id", "0x7fffff0"}, {}},
         {{}, {"XSCREENSAVER_WINDOW=abc"}}, {{"--display", ":99999"}, {}}, {{"--bogus"}, {}}, {greyWindow, {}},
-        {{"--no-shm"}, {"LD_PRELOAD=" FAILING_CREATE_IMAGE}}};
+        {{"--no-shm"}, {"LD_PRELOAD=" FAILING_CREATE_IMAGE}}, {{"--display", "a\nb"}, {}}, {{"--x\ny\x1b[31m"}, {}},
+        {{}, {"XSCREENSAVER_WINDOW=0x1\n"}}};
     for (const auto& [args, env] : cases) {
         Proc& p = hack(args, env);
         ASSERT_TRUE(waitExit(p, 10s));
         const std::string err = slurp(p.err), what = testing::PrintToString(args) + testing::PrintToString(env);
         EXPECT_EQ(p.status, 1) << what;
         EXPECT_TRUE(err.starts_with("orbisk-x11: ") && std::ranges::count(err, '\n') == 1) << what << ": " << err;
+        EXPECT_EQ(err.find('\x1b'), std::string::npos) << what << ": " << err; // a terminal's escape, shown as \x1B
     }
     Proc& help = hack({"--help"});
     ASSERT_TRUE(waitExit(help, 10s));

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "cli/saver_command_line.h"
+#include "tests/fuzz/fuzz_checks.h"
 
 namespace {
 
@@ -21,18 +22,18 @@ const char* nextCp932(const char* p) {
     return p + (doubleByte && p[1] != '\0' ? 2 : 1);
 }
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
-
 // The entry point hands the handle text of p, l and a on without looking, so it must be there and inside the text.
 void readSwitchOf(const char* text, const char* end) {
     const SwitchReading reading = readSwitch(text);
-    if (reading.handleText != nullptr) require(reading.handleText >= text && reading.handleText <= end);
+    const SwitchReading again = readSwitch(text);
+    require(reading.mode == again.mode && reading.handleText == again.handleText,
+            "the same switch is read twice alike");
+    if (reading.handleText != nullptr)
+        require(reading.handleText >= text && reading.handleText <= end, "the handle's text lies in the command line");
     const bool takesHandle = reading.mode == SaverMode::Preview || reading.mode == SaverMode::ChangePassword;
-    require(!takesHandle || reading.handleText != nullptr);
-    static_cast<void>(reading.handle());
-    static_cast<void>(parseWindowHandle(text));
+    require(!takesHandle || reading.handleText != nullptr, "a preview or a password change has a handle's text");
+    require(reading.handle() == again.handle() && parseWindowHandle(text) == parseWindowHandle(text),
+            "the same handle is read twice alike");
 }
 
 } // namespace
@@ -44,8 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* end = line.get() + std::strlen(line.get());
 
     const char* tail = commandTail(line.get(), nextCp932);
-    require(tail >= line.get() && tail <= end);
-    require(*tail == '\0' || static_cast<unsigned char>(*tail) > 0x20);
+    require(tail == commandTail(line.get(), nextCp932), "the same command line has the same tail twice");
+    require(tail >= line.get() && tail <= end, "the tail lies in the command line");
+    require(*tail == '\0' || static_cast<unsigned char>(*tail) > 0x20, "the tail starts after the blanks");
     readSwitchOf(tail, end);
     readSwitchOf(line.get(), end);
     return 0;
