@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/arguments.h"
+
 namespace orbisk {
 namespace {
 
@@ -60,7 +62,7 @@ std::unique_ptr<WaylandClient> WaylandClient::connect(const char* name, std::str
     wl_log_set_handler_client(quiet);
     wl_display* display = wl_display_connect(name);
     if (!display) {
-        error = std::string("cannot connect to the compositor '") + name + "': " + std::strerror(errno);
+        error = "cannot connect to the compositor " + quoted(name) + ": " + std::strerror(errno);
         return nullptr;
     }
     std::unique_ptr<WaylandClient> client(new WaylandClient(display));

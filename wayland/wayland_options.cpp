@@ -46,7 +46,7 @@ ParsedWaylandCommand parseWaylandCommand(const std::vector<std::string>& argumen
             else if (name == "--frames") options.frames = static_cast<std::uint64_t>(*number);
             else options.idleSeconds = static_cast<std::uint32_t>(*number);
         } else {
-            return ParsedWaylandCommand::failure("unknown argument '" + name + "'");
+            return ParsedWaylandCommand::failure("unknown argument " + quoted(name));
         }
     }
     return {options, false, {}};
