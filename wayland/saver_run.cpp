@@ -2,28 +2,18 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
-#include <optional>
 #include <vector>
 
+#include "cli/frame_rate.h"
 #include "cli/stop_signals.h"
 #include "display/frame_drawing.h"
 #include "display/frame_rhythm.h"
-#include "headless/headless.h"
-#include "sim/simulation.h"
+#include "headless/live_run.h"
 #include "wayland/output_view.h"
 
 namespace orbisk {
 namespace {
-
-// Milliseconds of the monotonic clock; like the Windows tick count it wraps, which the frame clock allows for.
-std::uint32_t monotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000 +
-                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000);
-}
 
 enum class Ending { Input, Stop, LastFrame, Failure };
 
@@ -32,22 +22,13 @@ enum class Ending { Input, Stop, LastFrame, Failure };
 class Showing {
 public:
     Showing(WaylandClient& client, const WaylandOptions& options)
-        : client_(client), options_(options), simulation_(std::make_unique<Simulation>()),
-          picture_(std::size_t{FieldWidth} * FieldHeight) {
+        : client_(client), options_(options), run_(options.fixedClockFps, monotonicMilliseconds()),
+          rate_("orbisk-wayland", monotonicMilliseconds()), picture_(std::size_t{FieldWidth} * FieldHeight) {
         PixelFormat xrgb;
         xrgb.adopt(32, 0xFF0000, 0x00FF00, 0x0000FF);
         drawing_ = FrameDrawing(xrgb);
         client_.input() = InputWatch{};
-        const std::uint32_t now = monotonicMilliseconds();
-        if (options.fixedClockFps != 0) {
-            fixedClock_.emplace(options.fixedClockFps, DefaultEpoch);
-            simulation_->calendar = fixedClock_->calendar();
-            startSimulation(*simulation_, 0);
-        } else {
-            startSimulation(*simulation_, now);
-        }
-        rhythm_.restart(now);
-        fpsSince_ = now;
+        rhythm_.restart(monotonicMilliseconds());
     }
 
     Ending run(int stopDescriptor) {
@@ -100,11 +81,11 @@ private:
     }
 
     void step(std::uint32_t now) {
-        drawing_.drawNextFrame(*simulation_, reinterpret_cast<std::uint8_t*>(picture_.data()),
-                               static_cast<std::int32_t>(FieldWidth * 4), fixedClock_ ? fixedClock_->nextFrame() : now);
+        drawing_.drawNextFrame(run_.simulation(), reinterpret_cast<std::uint8_t*>(picture_.data()),
+                               static_cast<std::int32_t>(FieldWidth * 4), run_.frameTick(now));
         ++frame_;
         rhythm_.presented(now);
-        if (options_.printFps) reportRate(monotonicMilliseconds());
+        if (options_.printFps) rate_.frameShown(monotonicMilliseconds());
     }
 
     bool lastFramePresented() const {
@@ -112,25 +93,15 @@ private:
                std::ranges::all_of(views_, [&](const auto& v) { return v->presentedFrame() == options_.frames; });
     }
 
-    void reportRate(std::uint32_t now) {
-        ++fpsFrames_;
-        const std::uint32_t span = now - fpsSince_;
-        if (span < 1000) return;
-        std::fprintf(stderr, "orbisk-wayland: %.1f frames/s\n", fpsFrames_ * 1000.0 / span);
-        fpsFrames_ = 0;
-        fpsSince_ = now;
-    }
-
     WaylandClient& client_;
     const WaylandOptions& options_;
-    std::unique_ptr<Simulation> simulation_;
+    LiveRun run_;
+    FrameRateLine rate_;
     FrameDrawing drawing_;
     std::vector<std::uint32_t> picture_; // the newest frame, drawn from the one before
-    std::optional<FixedClock> fixedClock_;
     FrameRhythm rhythm_;
     std::vector<std::unique_ptr<OutputView>> views_;
     std::uint64_t frame_ = 0; // frames simulated
-    std::uint32_t fpsFrames_ = 0, fpsSince_ = 0;
     std::string error_;
 };
 

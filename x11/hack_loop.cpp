@@ -4,17 +4,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
-#include <memory>
 #include <optional>
 
+#include "cli/frame_rate.h"
 #include "cli/stop_signals.h"
 #include "display/frame_drawing.h"
 #include "display/frame_rhythm.h"
 #include "display/picture_placement.h"
 #include "display/pixels.h"
-#include "headless/headless.h"
-#include "sim/simulation.h"
+#include "headless/live_run.h"
 #include "sim/tables.h"
 #include "x11/border_rectangles.h"
 #include "x11/x_enlargement.h"
@@ -24,14 +22,6 @@
 
 namespace orbisk {
 namespace {
-
-// Milliseconds of the monotonic clock; like the Windows tick count it wraps, which the frame clock allows for.
-std::uint32_t monotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000 +
-                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000);
-}
 
 // The longest wait for an event, so that a frame-rate line is never much late.
 constexpr int LongestWaitMilliseconds = 100;
@@ -44,24 +34,14 @@ public:
          XEnlargement& enlargement)
         : display_(display), options_(options), window_(window), picture_(picture), enlargement_(enlargement),
           gc_(XCreateGC(display, window.window, 0, nullptr)), placement_(placeInWindow()),
-          simulation_(std::make_unique<Simulation>()) {
+          run_(options.fixedClockFps, monotonicMilliseconds()), rate_("orbisk-x11", monotonicMilliseconds()) {
         const DrawingFormat& f = window.format;
         PixelFormat format;
         format.adopt(picture_.bitsPerPixel(), f.redMask, f.greenMask, f.blueMask, f.alphaMask);
         drawing_ = FrameDrawing(format, f.alphaMask); // the clear colour: an opaque black
         XSetForeground(display, gc_, drawing_.clearColour());
         rhythm_.setRate(serverRefreshRate(display, window.window));
-
-        const std::uint32_t now = monotonicMilliseconds();
-        if (options.fixedClockFps != 0) {
-            fixedClock_.emplace(options.fixedClockFps, DefaultEpoch);
-            simulation_->calendar = fixedClock_->calendar();
-            startSimulation(*simulation_, 0);
-        } else {
-            startSimulation(*simulation_, now);
-        }
-        rhythm_.restart(now);
-        fpsSince_ = now;
+        rhythm_.restart(monotonicMilliseconds());
     }
 
     ~Hack() { XFreeGC(display_, gc_); }
@@ -136,8 +116,7 @@ private:
     }
 
     void showFrame(std::uint32_t now) {
-        drawing_.drawNextFrame(*simulation_, picture_.pixels(), picture_.pitch(),
-                               fixedClock_ ? fixedClock_->nextFrame() : now);
+        drawing_.drawNextFrame(run_.simulation(), picture_.pixels(), picture_.pitch(), run_.frameTick(now));
 
         if (repaintBorder_) {
             const std::array<BorderRectangle, 4> rectangles = borderRectangles(placement_);
@@ -156,16 +135,7 @@ private:
         XFlush(display_);
         rhythm_.presented(now);
         ++framesDrawn_;
-        if (options_.printFps) reportRate(monotonicMilliseconds());
-    }
-
-    void reportRate(std::uint32_t now) {
-        ++fpsFrames_;
-        const std::uint32_t span = now - fpsSince_;
-        if (span < 1000) return;
-        std::fprintf(stderr, "orbisk-x11: %.1f frames/s\n", fpsFrames_ * 1000.0 / span);
-        fpsFrames_ = 0;
-        fpsSince_ = now;
+        if (options_.printFps) rate_.frameShown(monotonicMilliseconds());
     }
 
     Display* display_;
@@ -176,13 +146,11 @@ private:
     GC gc_;
     PicturePlacement placement_;
     FrameRhythm rhythm_;
-    std::unique_ptr<Simulation> simulation_;
+    LiveRun run_;
+    FrameRateLine rate_;
     FrameDrawing drawing_;
-    std::optional<FixedClock> fixedClock_;
     bool repaintBorder_ = true;
     std::uint64_t framesDrawn_ = 0;
-    std::uint32_t fpsFrames_ = 0;
-    std::uint32_t fpsSince_ = 0;
 };
 
 // Draws in the window until something ends the hack: its exit code.
