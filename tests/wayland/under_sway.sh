@@ -89,10 +89,7 @@ log_count() {
 exact_frame() {
     local frames=$1 output scale
     shift
-    # A client built with AddressSanitizer wants its runtime first among the libraries it starts with: the library
-    # loaded ahead of it is allowed.
-    LD_PRELOAD=$hold ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
-        start exact --fixed-clock 60 --frames "$frames"
+    LD_PRELOAD=$hold start exact --fixed-clock 60 --frames "$frames"
     local exact=$started
     stopped() { [[ "$(ps -o stat= -p "$exact")" == T* ]]; }
     within 30 stopped || echo "the client did not reach its last frame: $(cat "$dir/exact.err")"
