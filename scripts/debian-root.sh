@@ -7,7 +7,8 @@ ORBISK_CACHE=${ORBISK_CACHE:-/var/cache/orbisk}
 DEBIAN_MIRROR=http://deb.debian.org/debian
 
 # debian_root NAME SUITE PACKAGE...: the path of the root NAME-SUITE-KEY, a minimal Debian SUITE with the packages
-# (installed without recommendations), made first if it is not there (a few minutes; needs root).
+# (installed without recommendations), made first if it is not there (a few minutes; needs root). A package named with
+# an architecture (libx11-dev:arm64) gives the root that architecture as a foreign one.
 debian_root() {
     local name=$1 suite=$2
     shift 2
@@ -47,6 +48,10 @@ debian_root_make() {
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     mount -t proc proc "$root/proc"
     mount --rbind /dev "$root/dev"
+    local architecture
+    for architecture in $(printf '%s\n' "$@" | sed -n 's/^[^:]*:\([a-z0-9]*\)$/\1/p' | sort -u); do
+        chroot "$root" dpkg --add-architecture "$architecture"
+    done
     in_root_apt "$root" install_packages --no-install-recommends "$@"
     rm -rf "$root"/var/lib/apt/lists/*
     chroot "$root" apt-get clean
