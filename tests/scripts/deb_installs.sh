@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# deb_installs.sh DEB...: the release's packages, clean to lintian, installed by apt-get on a fresh Debian 12 with the
-# dependencies they name: each program runs and gives its version, its manual page renders cleanly and names every
-# option of --help, and orbisk-x11's settings file parses and holds only arguments the program takes. The fresh
-# system is a copy of a minimal root made once and kept as a tarball in $ORBISK_CACHE (default /var/cache/orbisk);
-# needs root.
+# deb_installs.sh DEB...: the release's packages of one architecture, clean to lintian, installed by apt-get on a fresh
+# Debian 12 with the dependencies they name: each program runs and gives its version, its manual page renders cleanly
+# and names every option of --help, and orbisk-x11's settings file parses and holds only arguments the program takes.
+# The fresh system is a copy of a minimal root made once and kept as a tarball in $ORBISK_CACHE (default
+# /var/cache/orbisk); packages for arm64 get that architecture added there, and their programs run under qemu-aarch64.
+# Needs root.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/packages.sh"
@@ -39,10 +40,15 @@ trap 'exit 1' INT TERM HUP
 tar -C "$root" --numeric-owner -xzf "$tarball"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 cp "$@" "$root/tmp/"
+architecture=$(dpkg-deb -f "$1" Architecture)
+[ "$architecture" = "$(dpkg --print-architecture)" ] || chroot "$root" dpkg --add-architecture "$architecture"
 unshare --mount --propagation "$propagation" bash -c 'source "$1"; root=$2; shift 2; mount -t proc proc "$root/proc"
     mount --rbind /dev "$root/dev"; in_root_apt "$root" install_packages "$@"' install "$here/../../scripts/packages.sh" \
     "$root" $(printf '/tmp/%s ' "${@##*/}")
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin "$@"; }
+if [ "$architecture" = arm64 ]; then
+    in_root() { env -i PATH=/usr/bin:/bin qemu-aarch64 -L "$root" "$root/usr/bin/$1" "${@:2}"; }
+fi
 
 set +e # every check runs, and finish tells
 
