@@ -1,10 +1,41 @@
 # Debian roots of the project's own for programs of another Debian release or architecture, sourced: each made once
-# per machine with debootstrap and kept in $ORBISK_CACHE (default /var/cache/orbisk) under a key of what goes into
-# it, so that a change of its packages makes a new root and removes the old one. A root holds no mounts of its own.
+# per machine from a minimal system that debootstrap makes (kept as a tarball, from which the package test's fresh
+# systems start too), and kept in $ORBISK_CACHE (default /var/cache/orbisk) under a key of what goes into it, so that
+# a change of its packages makes a new root and removes the old one. A root holds no mounts of its own.
 
 source "$(dirname "${BASH_SOURCE[0]}")/packages.sh"
 ORBISK_CACHE=${ORBISK_CACHE:-/var/cache/orbisk}
 DEBIAN_MIRROR=http://deb.debian.org/debian
+
+# mount_propagation: how a mount namespace of ours treats the mounts it starts with: private, so that what it mounts
+# reaches no other namespace; inside a chroot, / is no mount point and cannot be made private ("unchanged").
+mount_propagation() { if mountpoint -q /; then echo private; else echo unchanged; fi; }
+
+# debian_minbase SUITE: the path of a tarball of a minimal Debian SUITE (debootstrap's minbase, without apt's lists and
+# downloads, which are fetched anew at each install), made first if it is not there (a minute; needs root).
+debian_minbase() {
+    local suite=$1 recipe=1 # raise when the way the tarball is made changes
+    local tarball
+    tarball=$ORBISK_CACHE/debian-minbase-$suite-$(printf '%s\n' "$recipe" "$suite" "$DEBIAN_MIRROR" | sha256sum |
+        cut -c1-12).tar.gz
+    mkdir -p "$ORBISK_CACHE"
+    (
+        flock 9
+        [ -f "$tarball" ] && exit 0
+        local made log=$ORBISK_CACHE/debian-minbase-$suite.log start=$SECONDS
+        made=$(mktemp -d)
+        trap 'rm -rf --one-file-system "$made" "$tarball.part"' EXIT
+        echo "making a minimal $suite system in $tarball (once; log in $log)" >&2
+        unshare --mount --propagation "$(mount_propagation)" bash -c "$(declare -f three_times); three_times \
+            debootstrap --variant=minbase $suite '$made' $DEBIAN_MIRROR" >"$log" 2>&1 || { tail -5 "$log" >&2; exit 1; }
+        rm -rf "$made"/var/cache/apt/archives/*.deb "$made"/var/lib/apt/lists/*
+        chmod 755 "$made" # a root's /, which every user reads
+        tar -C "$made" --numeric-owner -czf "$tarball.part" . && mv "$tarball.part" "$tarball"
+        find "$ORBISK_CACHE" -maxdepth 1 -name "debian-minbase-$suite-*.tar.gz" ! -path "$tarball" -delete
+        echo "made in $((SECONDS - start)) s, $(du -h "$tarball" | cut -f1)" >&2
+    ) 9>"$ORBISK_CACHE/debian-minbase.lock" || return 1
+    echo "$tarball"
+}
 
 # debian_root NAME SUITE PACKAGE...: the path of the root NAME-SUITE-KEY, a minimal Debian SUITE with the packages
 # (installed without recommendations), made first if it is not there (a few minutes; needs root). A package named with
@@ -23,10 +54,8 @@ debian_root() {
             [ -f "$path/.ready" ] && exit 0
             local log=$path.log start=$SECONDS
             echo "making the Debian $suite root for $name in $path (once; a few minutes; log in $log)" >&2
-            local propagation=private
-            mountpoint -q / || propagation=unchanged
             # In a mount namespace of its own, so that no mount made for the package scripts outlives the making.
-            unshare --mount --propagation "$propagation" bash -c \
+            unshare --mount --propagation "$(mount_propagation)" bash -c \
                 "set -euo pipefail; source '${BASH_SOURCE[0]}'; debian_root_make \"\$@\"" debian-root \
                 "$path.part" "$suite" "$@" >"$log" 2>&1 ||
                 { echo "making the root failed; the end of $log:" >&2; tail -5 "$log" >&2; exit 1; }
@@ -39,12 +68,14 @@ debian_root() {
     echo "$path"
 }
 
-# debian_root_make DIR SUITE PACKAGE...: debootstrap, then the packages.
+# debian_root_make DIR SUITE PACKAGE...: the minimal system, then the packages.
 debian_root_make() {
-    local root=$1 suite=$2
+    local root=$1 suite=$2 minbase
     shift 2
+    minbase=$(debian_minbase "$suite")
     rm -rf --one-file-system "$root"
-    three_times debootstrap --variant=minbase "$suite" "$root" "$DEBIAN_MIRROR"
+    mkdir "$root"
+    tar -C "$root" --numeric-owner -xzf "$minbase"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     mount -t proc proc "$root/proc"
     mount --rbind /dev "$root/dev"
