@@ -1,6 +1,6 @@
-# The Debian packages of orbisk-x11 and orbisk-wayland (scripts/package): what `cmake --install --component x11` and
-# `--component wayland` install, nothing else of the project, with their dependencies computed from the programs by
-# dpkg-shlibdeps.
+# The Debian packages of orbisk-x11 and orbisk-wayland (scripts/package, and scripts/package-arm64 for arm64): what
+# `cmake --install --component x11` and `--component wayland` install, nothing else of the project, with their
+# dependencies computed from the programs by dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL x11 wayland)
@@ -8,7 +8,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CONTACT "Orbisk maintainers <maintainers@users.noreply.c-seed-91ec8358.example>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps reads the package database that holds the programs' libraries: this machine's, or for a cross build
+# its root's (cmake/aarch64-linux-gnu.cmake), where scripts/package-arm64 runs it and gives cpack what it found
+# (CPACK_DEBIAN_X11_PACKAGE_DEPENDS, CPACK_DEBIAN_WAYLAND_PACKAGE_DEPENDS).
+if(NOT CMAKE_CROSSCOMPILING)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
 set(about_orbisk [[Orbisk draws 38,400 coloured particles in a flow field on a 640 x 480 torus.
 Every ten seconds a new flow pattern takes over the field; the particles push
 each other apart, follow the flow, and take on the colour of the direction in

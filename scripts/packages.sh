@@ -1,17 +1,19 @@
 # Installs the Debian packages that are missing, with apt-get; sourced by the other scripts.
 
-# need_packages PACKAGE...: installs those of the packages that are not installed yet.
+# need_packages [APT-OPTION...] PACKAGE...: installs those of the packages that are not installed yet.
 need_packages() {
-    local missing=()
+    local options=() missing=()
+    while [[ ${1:-} == -* ]]; do options+=("$1"); shift; done
     for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}" >&2
     if [ "$(id -u)" -eq 0 ]; then
-        install_packages "${missing[@]}"
+        install_packages "${options[@]}" "${missing[@]}"
     else
-        sudo bash -c "$(declare -f refresh_package_lists install_packages); install_packages \"\$@\"" sudo "${missing[@]}"
+        sudo bash -c "$(declare -f refresh_package_lists install_packages); install_packages \"\$@\"" sudo \
+            "${options[@]}" "${missing[@]}"
     fi
 }
 

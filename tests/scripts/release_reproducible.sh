@@ -18,7 +18,7 @@ clone "$work/a"
 (
     cd "$work/a" && source scripts/build-folders.sh && unset SOURCE_DATE_EPOCH
     configure_win32 && cmake --build build-win32 --target orbisk && configure_web && cmake --build build-web
-    scripts/package
+    scripts/package && scripts/package-arm64
 ) >/dev/null
 TZ=UTC0 "$work/a/scripts/release" >/dev/null
 clone "$work/second/clone"

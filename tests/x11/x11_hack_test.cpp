@@ -416,7 +416,7 @@ TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
     const std::pair<Strings, Strings> cases[] = {
         {{"--window-id", "abc"}, {}},   {{"--window-id", "0x"}, {}},      {{"--window-id", "0x7fffff0"}, {}},
         {{}, {"XSCREENSAVER_WINDOW=abc"}}, {{"--display", ":99999"}, {}}, {{"--bogus"}, {}}, {greyWindow, {}},
-        {{"--no-shm"}, {"LD_PRELOAD=" FAILING_CREATE_IMAGE}}, {{"--display", "a\nb"}, {}}, {{"--x\ny\x1b[31m"}, {}},
+        {{"--no-shm"}, {PRELOAD_FAILING_CREATE_IMAGE}}, {{"--display", "a\nb"}, {}}, {{"--x\ny\x1b[31m"}, {}},
         {{}, {"XSCREENSAVER_WINDOW=0x1\n"}}};
     for (const auto& [args, env] : cases) {
         Proc& p = hack(args, env);
