@@ -26,7 +26,7 @@ configure_arm64() {
     root=$(arm64_root)
     # A root made anew, for another package list, has another path: what the folder found in the old one is gone.
     grep -q "^CMAKE_SYSROOT:.*=$root\$" build-arm64/CMakeCache.txt 2>/dev/null || fresh=(--fresh)
-    cmake "${fresh[@]}" -S . -B build-arm64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    cmake "${fresh[@]}" -S . -B build-arm64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
         -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/aarch64-linux-gnu.cmake" -DCMAKE_SYSROOT="$root" \
         -DORBISK_NATIVE_RENDER="$PWD/build/render/orbisk-render" >/dev/null
 }
