@@ -41,8 +41,8 @@ std::string quoted(const std::string& text);
 // "NAME must be a whole number from LOW to HIGH, not 'TEXT'", TEXT quoted.
 std::string numberOutOfRange(const std::string& name, long long low, long long high, const std::string& text);
 
-// The limits that orbisk-render, orbisk-x11, orbisk-wayland and the web page share: frames to run, and the frames per second of
-// the renderer's fixed clock.
+// The limits that orbisk-render, orbisk-x11, orbisk-wayland and the web page share: frames to run, and the frames per
+// second of the renderer's fixed clock.
 inline constexpr long long LargestFrameCount = 1000000000000LL;
 inline constexpr long long LargestFixedClockFps = 1000000;
 

@@ -34,8 +34,7 @@ SwitchReading readSwitch(const char* tail) {
     const char* p = tail;
     while (*p == ' ' || *p == '-' || *p == '/') ++p;
     switch (*p) {
-    case '\0':
-        return {.mode = SaverMode::Settings};
+    case '\0': return {.mode = SaverMode::Settings};
     case 'a':
     case 'A':
         return {.mode = SaverMode::ChangePassword,
@@ -51,14 +50,10 @@ SwitchReading readSwitch(const char* tail) {
     case 'P':
     case 'l':
     case 'L':
-        return {.mode = SaverMode::Preview,
-                .window = WindowRule::RequiredParent,
-                .handleText = skipSpaces(p + 1)};
+        return {.mode = SaverMode::Preview, .window = WindowRule::RequiredParent, .handleText = skipSpaces(p + 1)};
     case 's':
-    case 'S':
-        return {.mode = SaverMode::FullScreen};
-    default:
-        return {};
+    case 'S': return {.mode = SaverMode::FullScreen};
+    default: return {};
     }
 }
 

@@ -33,7 +33,8 @@ void streamRow(const std::uint32_t* from, std::uint32_t count, std::uint32_t* to
     std::uint32_t i = 0;
     for (; i < count && reinterpret_cast<std::uintptr_t>(to + i) % 16 != 0; ++i) to[i] = from[i];
     for (; i + 4 <= count; i += 4)
-        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
     std::copy(from + i, from + count, to + i);
 #else
     std::copy_n(from, count, to);

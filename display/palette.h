@@ -14,8 +14,7 @@ inline constexpr std::uint32_t PaletteBlueMask = 0x03;
 
 constexpr Colour paletteColour(std::uint8_t index) {
     return {static_cast<std::uint8_t>(((index >> 5) & 7) * 255 / 7),
-            static_cast<std::uint8_t>(((index >> 2) & 7) * 255 / 7),
-            static_cast<std::uint8_t>((index & 3) * 255 / 3)};
+            static_cast<std::uint8_t>(((index >> 2) & 7) * 255 / 7), static_cast<std::uint8_t>((index & 3) * 255 / 3)};
 }
 
 } // namespace orbisk

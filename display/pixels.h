@@ -31,7 +31,7 @@ struct FrameTarget {
     std::uint8_t* surface; // valid only while the picture is locked
     std::int32_t pitch;    // bytes from one row to the next; may exceed the row
     std::uint32_t clearColour;
-    std::uint32_t width;  // exclusive limits of a plot
+    std::uint32_t width; // exclusive limits of a plot
     std::uint32_t height;
 };
 
@@ -64,8 +64,8 @@ inline void storePixel(std::uint8_t* at, std::uint32_t value, std::uint32_t byte
 }
 
 // Draws one point into the locked picture; points outside it (negative ones too) are left out.
-inline void plotPoint(const PixelFormat& format, const FrameTarget& t, std::int32_t x, std::int32_t y,
-                      std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+inline void plotPoint(const PixelFormat& format, const FrameTarget& t, std::int32_t x, std::int32_t y, std::uint8_t red,
+                      std::uint8_t green, std::uint8_t blue) {
     if (static_cast<std::uint32_t>(x) >= t.width || static_cast<std::uint32_t>(y) >= t.height) return;
     const std::uint32_t bytesPerPixel = format.bytesPerPixel;
     storePixel(t.surface + y * t.pitch + x * static_cast<std::int32_t>(bytesPerPixel),

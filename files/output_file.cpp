@@ -60,7 +60,8 @@ bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 // /dev/fd/N lead); else -1.
 int ownDescriptorNumber(int folder, const std::string& name) {
     if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos) return -1;
-    struct stat status {}, own {};
+    struct stat status {
+    }, own{};
     if (fstat(folder, &status) != 0) return -1;
     for (const char* descriptors : {"/proc/self/fd", "/proc/thread-self/fd"})
         if (stat(descriptors, &own) == 0 && sameFile(status, own)) return std::stoi(name);
@@ -121,8 +122,7 @@ bool rewrite(int file, std::span<const std::uint8_t> content) {
         return false;
     }
     for (std::size_t done = 0; done < content.size();) {
-        const ssize_t written =
-            pwrite(file, content.data() + done, content.size() - done, static_cast<off_t>(done));
+        const ssize_t written = pwrite(file, content.data() + done, content.size() - done, static_cast<off_t>(done));
         if (written < 0) return false;
         done += static_cast<std::size_t>(written);
     }
@@ -146,8 +146,7 @@ OutputFile::~OutputFile() {
 std::optional<OutputFile> OutputFile::open(const std::string& path, std::string& error) {
     std::string leadsTo = path;
     for (int links = 0;; ++links) {
-        const std::string subject =
-            quoted(path) + (leadsTo == path ? "" : " (which leads to " + quoted(leadsTo) + ")");
+        const std::string subject = quoted(path) + (leadsTo == path ? "" : " (which leads to " + quoted(leadsTo) + ")");
         const auto fail = [&](const std::string& cause) {
             error = "cannot write " + subject + ": " + cause;
             return std::nullopt;

@@ -34,8 +34,7 @@ std::uint8_t expandChannel(std::uint32_t pixel, std::uint32_t mask) {
     const int width = std::popcount(mask);
     const std::uint32_t field = (pixel & mask) >> std::countr_zero(mask);
     std::uint32_t wide = 0;
-    for (int filled = 0; filled < 8; filled += width)
-        wide = (wide << width) | field;
+    for (int filled = 0; filled < 8; filled += width) wide = (wide << width) | field;
     const int excess = ((8 + width - 1) / width) * width - 8;
     return static_cast<std::uint8_t>(wide >> excess);
 }
@@ -107,8 +106,8 @@ std::vector<std::uint8_t> HeadlessRun::screenRgb() const {
     rgb.reserve(std::size_t{FieldWidth} * FieldHeight * 3);
     for (std::uint32_t y = 0; y < FieldHeight; ++y)
         for (std::uint32_t x = 0; x < FieldWidth; ++x) {
-            const std::uint8_t* at = surface_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch_) +
-                                     x * f.bytesPerPixel;
+            const std::uint8_t* at =
+                surface_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch_) + x * f.bytesPerPixel;
             const std::uint32_t pixel = loadPixel(at, f.bytesPerPixel);
             Colour c{};
             if (format_ == PictureFormat::Palette8)
@@ -128,9 +127,9 @@ std::uint64_t stateHash(const FlowField& field) {
         const Particle& p = field.particles[static_cast<std::size_t>(i)];
         const auto x = static_cast<std::uint16_t>(p.x);
         const auto y = static_cast<std::uint16_t>(p.y);
-        for (std::uint8_t byte : {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x >> 8),
-                                  static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(y >> 8), p.red, p.green,
-                                  p.blue})
+        for (std::uint8_t byte :
+             {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x >> 8), static_cast<std::uint8_t>(y),
+              static_cast<std::uint8_t>(y >> 8), p.red, p.green, p.blue})
             mix(byte);
     }
     return hash;

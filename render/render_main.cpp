@@ -11,10 +11,10 @@
 #include "cli/stop_signals.h"
 #include "files/output_file.h"
 #include "headless/headless.h"
-#include "sim/schedule.h"
-#include "sim/tables.h"
 #include "render/image_file.h"
 #include "render/render_options.h"
+#include "sim/schedule.h"
+#include "sim/tables.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ using namespace orbisk;
 
 bool writeImage(const RenderOptions& options, OutputFile& file, const HeadlessRun& run) {
     const std::vector<std::uint8_t> rgb = run.screenRgb();
-    const std::vector<std::uint8_t> bytes = options.kind == ImageKind::Png ? pngFile(rgb, FieldWidth, FieldHeight)
-                                                                           : ppmFile(rgb, FieldWidth, FieldHeight);
+    const std::vector<std::uint8_t> bytes =
+        options.kind == ImageKind::Png ? pngFile(rgb, FieldWidth, FieldHeight) : ppmFile(rgb, FieldWidth, FieldHeight);
     std::string error = "cannot encode the picture: out of memory"; // unless the write fails and says why
     if (!bytes.empty() && file.write(bytes, error)) return true;
     if (stopSignal() != 0) endByStopSignal(); // it interrupts a write to a FIFO or a device: no error

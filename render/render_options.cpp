@@ -48,9 +48,12 @@ ParsedRenderCommand parseRenderCommand(const std::vector<std::string>& arguments
         if (i + 1 == arguments.size()) return failure(name + " needs a value");
         const std::string& value = arguments[++i];
         if (name == "--out") {
-            if (endsWith(value, ".png")) options.kind = ImageKind::Png;
-            else if (endsWith(value, ".ppm")) options.kind = ImageKind::Ppm;
-            else return failure("--out must name a .png or .ppm file, not " + quoted(value));
+            if (endsWith(value, ".png"))
+                options.kind = ImageKind::Png;
+            else if (endsWith(value, ".ppm"))
+                options.kind = ImageKind::Ppm;
+            else
+                return failure("--out must name a .png or .ppm file, not " + quoted(value));
             options.out = value;
             continue;
         }

@@ -17,8 +17,8 @@ bool onEdge(std::int32_t x, std::int32_t y) { return x == 0 || x == FieldWidth -
 } // namespace
 
 FlowField::FlowField(RandomGenerator& generator)
-    : particleCount(0), particles{}, ring{}, grid_{}, counts_{}, crowdedCells_(0), stacked_(false), outcomes_{},
-      outcomesRing_{} {
+    : particleCount(0), particles{}, ring{}, grid_{}, counts_{}, crowdedCells_(0),
+      stacked_(false), outcomes_{}, outcomesRing_{} {
     for (std::int32_t x = 0; x < FieldWidth; ++x)
         for (std::int32_t y = 0; y < FieldHeight; ++y)
             if (onEdge(x, y)) grid_[cells::at(x, y)] = cells::Edge;

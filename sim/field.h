@@ -53,7 +53,9 @@ inline constexpr std::uint8_t FlowMask = 0x0F;
 inline constexpr std::int32_t Origin = ColumnStride + 1;
 inline constexpr std::int32_t GridSize = (FieldWidth + 2) * ColumnStride;
 static_assert(ColumnStride >= FieldHeight + 2, "a column and the padding around it");
-constexpr std::size_t at(std::int32_t x, std::int32_t y) { return static_cast<std::size_t>(Origin + x * ColumnStride + y); }
+constexpr std::size_t at(std::int32_t x, std::int32_t y) {
+    return static_cast<std::size_t>(Origin + x * ColumnStride + y);
+}
 } // namespace cells
 
 // What the ring makes of each situation of a particle (step_tables.h) at each cursor: the move tried (8: none) in

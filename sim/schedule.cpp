@@ -33,11 +33,11 @@ void stampStage(FlowField& field, std::int32_t gridIndex, std::int32_t patternIn
 void startSchedule(Simulation& simulation) {
     const std::int32_t t = elapsedTenths(simulation.clock);
     simulation.schedule = {.nextChangeTenths = t + PatternTenths,
-                       .nextStageTenths = t + 1,
-                       .gridIndex = 0,
-                       .patternIndex = 0,
-                       .stage = 0,
-                       .lastStage = 0};
+                           .nextStageTenths = t + 1,
+                           .gridIndex = 0,
+                           .patternIndex = 0,
+                           .stage = 0,
+                           .lastStage = 0};
     stampStage(simulation.field, 0, 0, 1); // grid 0 is no flow everywhere, pattern 0 one stage of all blocks
 }
 

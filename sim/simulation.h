@@ -17,15 +17,15 @@
 namespace orbisk {
 
 struct FrameClock {
-    std::uint32_t tickBase;  // millisecond tick count when the display was set up
-    float elapsedSeconds;    // seconds since then, advanced once per frame
+    std::uint32_t tickBase; // millisecond tick count when the display was set up
+    float elapsedSeconds;   // seconds since then, advanced once per frame
 };
 
 // Whole tenths of a second since the display was set up.
 std::int32_t elapsedTenths(const FrameClock& clock);
 
 struct Simulation {
-    RandomGenerator generator;   // at its initial state; the field's ring is drawn from it
+    RandomGenerator generator; // at its initial state; the field's ring is drawn from it
     FlowField field{generator};
     FrameClock clock{};
     PatternSchedule schedule{};

@@ -96,7 +96,7 @@ void FlowField::stepStacked(const Draw& draw) {
         }
         const std::uint8_t situation =
             step::situationOf((n[1] + n[2] + n[3]) - (n[5] + n[6] + n[7]), (n[3] + n[4] + n[5]) - (n[0] + n[1] + n[7]),
-                        grid_[cells::at(x, y)] & cells::FlowMask);
+                              grid_[cells::at(x, y)] & cells::FlowMask);
         const std::uint8_t outcome = outcomes_[situation][cursor];
         const unsigned move = outcome & 0xF;
         cursor = static_cast<std::uint8_t>(cursor + (outcome >> 4));

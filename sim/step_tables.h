@@ -50,9 +50,8 @@ constexpr SituationTable makeSituations() {
         for (int bits = 0; bits < 512; ++bits) {
             int n[8];
             for (int k = 0; k < 8; ++k) n[k] = (bits >> NeighbourBit[k]) & 1;
-            table[static_cast<std::size_t>(flow)][static_cast<std::size_t>(bits)] =
-                situationOf((n[1] + n[2] + n[3]) - (n[5] + n[6] + n[7]), (n[3] + n[4] + n[5]) - (n[0] + n[1] + n[7]),
-                            flow);
+            table[static_cast<std::size_t>(flow)][static_cast<std::size_t>(bits)] = situationOf(
+                (n[1] + n[2] + n[3]) - (n[5] + n[6] + n[7]), (n[3] + n[4] + n[5]) - (n[0] + n[1] + n[7]), flow);
         }
     return table;
 }

@@ -11,8 +11,7 @@ using Rule = int (*)(int row, int column);
 constexpr std::array<std::uint8_t, BlockCount> fromRule(Rule rule) {
     std::array<std::uint8_t, BlockCount> table{};
     for (int r = 0; r < BlockRows; ++r)
-        for (int c = 0; c < BlockColumns; ++c)
-            table[blockPosition(r, c)] = static_cast<std::uint8_t>(rule(r, c));
+        for (int c = 0; c < BlockColumns; ++c) table[blockPosition(r, c)] = static_cast<std::uint8_t>(rule(r, c));
     return table;
 }
 
@@ -133,8 +132,8 @@ constexpr int borderInwards(int r, int c) {
 
 // Stage of anti-diagonal d for the diagonal sweeps: four diagonals a stage at the corners, one in the middle.
 constexpr int diagonal(int d) {
-    constexpr int stages[27] = {1, 1, 1, 1, 2, 2, 2, 3, 3, 4, 5, 6, 7, 8, 9,
-                                10, 11, 12, 13, 13, 14, 14, 14, 15, 15, 15, 15};
+    constexpr int stages[27] = {1, 1,  1,  1,  2,  2,  2,  3,  3,  4,  5,  6,  7, 8,
+                                9, 10, 11, 12, 13, 13, 14, 14, 14, 15, 15, 15, 15};
     return stages[d];
 }
 

@@ -27,7 +27,15 @@ struct Step {
 };
 
 inline constexpr std::array<Step, 9> DirectionStep = {{
-    {0, +1}, {-1, +1}, {-1, 0}, {-1, -1}, {0, -1}, {+1, -1}, {+1, 0}, {+1, +1}, {0, 0},
+    {0, +1},
+    {-1, +1},
+    {-1, 0},
+    {-1, -1},
+    {0, -1},
+    {+1, -1},
+    {+1, 0},
+    {+1, +1},
+    {0, 0},
 }};
 
 struct Colour {
@@ -55,6 +63,8 @@ using StagePattern = std::array<std::uint8_t, BlockCount>;
 extern const std::array<DirectionGrid, 256> DirectionGrids;
 extern const std::array<StagePattern, 16> StagePatterns;
 
-constexpr std::size_t blockPosition(int row, int column) { return static_cast<std::size_t>(BlockColumns * row + column); }
+constexpr std::size_t blockPosition(int row, int column) {
+    return static_cast<std::size_t>(BlockColumns * row + column);
+}
 
 } // namespace orbisk

@@ -19,7 +19,9 @@ const char* nextCp932(const char* p) {
 
 TEST(CommandLine, TailFollowsTheProgramNameAndItsBlanks) {
     const std::pair<const char*, const char*> cases[] = {
-        {"orbisk.scr", ""}, {"\"C:\\Program Files\\orbisk.scr\"", ""}, {"", ""},
+        {"orbisk.scr", ""},
+        {"\"C:\\Program Files\\orbisk.scr\"", ""},
+        {"", ""},
         {"\"C:\\Program Files\\orbisk.scr\" /s", "/s"},
         {"orbisk.scr\t/s", "/s"},
         {"orbisk.scr \t\r\n /p 5 ", "/p 5 "},
@@ -29,7 +31,10 @@ TEST(CommandLine, TailFollowsTheProgramNameAndItsBlanks) {
         {"\xB1\xB2.scr /s", "/s"},   // single-byte katakana are no blanks
         {"\"C:\\\x95\\\" /s", "/s"}, // 表 (95 5C) right before the closing quote
         // Whole characters: the byte after a lead byte is never a quote or a blank of its own.
-        {"\"\x81\"x\" /s", "/s"}, {"\x81 x.scr /s", "/s"}, {"\"\x81", ""}, {"x\x81", ""}};
+        {"\"\x81\"x\" /s", "/s"},
+        {"\x81 x.scr /s", "/s"},
+        {"\"\x81", ""},
+        {"x\x81", ""}};
     for (auto [line, tail] : cases)
         EXPECT_EQ(commandTail(line, nextCp932), line + std::strlen(line) - std::strlen(tail)) << line;
 }
@@ -43,21 +48,36 @@ TEST(CommandLine, SwitchChoosesTheModeAndWhereItsWindowComesFrom) {
         WindowRule window;
         std::uint32_t handle;
     };
-    const Case cases[] = {
-        {"", Settings, NoWindow, 0}, {"-/ -//", Settings, NoWindow, 0},
-        {"s", FullScreen, NoWindow, 0}, {"/S", FullScreen, NoWindow, 0}, {"-s", FullScreen, NoWindow, 0},
-        {"//--s", FullScreen, NoWindow, 0}, {"/sp", FullScreen, NoWindow, 0}, {"/s /p 5", FullScreen, NoWindow, 0},
-        {"/p 1234", Preview, RequiredParent, 1234}, {"/l 1234", Preview, RequiredParent, 1234},
-        {"-P  77 /s", Preview, RequiredParent, 77}, {"/L1234", Preview, RequiredParent, 1234},
-        {"/p:1234", Preview, RequiredParent, 0}, {"/p", Preview, RequiredParent, 0},
-        {"/p 0", Preview, RequiredParent, 0}, {"/p\t1234", Preview, RequiredParent, 0},
-        {"/p 4294967297", Preview, RequiredParent, 1}, // wrapped; IsWindow judges it like any other
-        {"/c:1234", Settings, OwnerOrForeground, 1234}, {"/C 1234", Settings, OwnerOrForeground, 0},
-        {"/c", Settings, OwnerOrForeground, 0}, {"/c1234", Settings, OwnerOrForeground, 0},
-        {"/c: 1234", Settings, OwnerOrForeground, 0},
-        {"/a 1234", ChangePassword, OwnerOrForeground, 1234}, {"-A", ChangePassword, OwnerOrForeground, 0},
-        {"/x", {}, NoWindow, 0}, {"/1", {}, NoWindow, 0}, {"/\ts", {}, NoWindow, 0}, {"/+s", {}, NoWindow, 0},
-        {"/\xB3", {}, NoWindow, 0}, {"/\x81s", {}, NoWindow, 0}};
+    const Case cases[] = {{"", Settings, NoWindow, 0},
+                          {"-/ -//", Settings, NoWindow, 0},
+                          {"s", FullScreen, NoWindow, 0},
+                          {"/S", FullScreen, NoWindow, 0},
+                          {"-s", FullScreen, NoWindow, 0},
+                          {"//--s", FullScreen, NoWindow, 0},
+                          {"/sp", FullScreen, NoWindow, 0},
+                          {"/s /p 5", FullScreen, NoWindow, 0},
+                          {"/p 1234", Preview, RequiredParent, 1234},
+                          {"/l 1234", Preview, RequiredParent, 1234},
+                          {"-P  77 /s", Preview, RequiredParent, 77},
+                          {"/L1234", Preview, RequiredParent, 1234},
+                          {"/p:1234", Preview, RequiredParent, 0},
+                          {"/p", Preview, RequiredParent, 0},
+                          {"/p 0", Preview, RequiredParent, 0},
+                          {"/p\t1234", Preview, RequiredParent, 0},
+                          {"/p 4294967297", Preview, RequiredParent, 1}, // wrapped; IsWindow judges it like any other
+                          {"/c:1234", Settings, OwnerOrForeground, 1234},
+                          {"/C 1234", Settings, OwnerOrForeground, 0},
+                          {"/c", Settings, OwnerOrForeground, 0},
+                          {"/c1234", Settings, OwnerOrForeground, 0},
+                          {"/c: 1234", Settings, OwnerOrForeground, 0},
+                          {"/a 1234", ChangePassword, OwnerOrForeground, 1234},
+                          {"-A", ChangePassword, OwnerOrForeground, 0},
+                          {"/x", {}, NoWindow, 0},
+                          {"/1", {}, NoWindow, 0},
+                          {"/\ts", {}, NoWindow, 0},
+                          {"/+s", {}, NoWindow, 0},
+                          {"/\xB3", {}, NoWindow, 0},
+                          {"/\x81s", {}, NoWindow, 0}};
     for (const Case& c : cases) {
         const SwitchReading reading = readSwitch(c.tail);
         EXPECT_EQ(reading.mode, c.mode) << c.tail;
@@ -67,9 +87,12 @@ TEST(CommandLine, SwitchChoosesTheModeAndWhereItsWindowComesFrom) {
 }
 
 TEST(CommandLine, WindowHandleIsTheLeadingDecimalNumberWrappedTo32Bits) {
-    const std::pair<const char*, std::uint32_t> cases[] = {
-        {"1234", 1234},   {"007", 7},  {"12ab", 12}, {"65536\xB0", 65536}, {"", 0}, {"-5", 0}, {"+5", 0}, {" 5", 0},
-        {"0x1F", 0},      {"4294967295", 0xFFFFFFFFu}, {"4294967296", 0},  {"99999999999", 1215752191}};
+    const std::pair<const char*, std::uint32_t> cases[] = {{"1234", 1234},    {"007", 7},
+                                                           {"12ab", 12},      {"65536\xB0", 65536},
+                                                           {"", 0},           {"-5", 0},
+                                                           {"+5", 0},         {" 5", 0},
+                                                           {"0x1F", 0},       {"4294967295", 0xFFFFFFFFu},
+                                                           {"4294967296", 0}, {"99999999999", 1215752191}};
     for (auto [text, handle] : cases) EXPECT_EQ(parseWindowHandle(text), handle) << text;
 }
 

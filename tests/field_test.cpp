@@ -67,10 +67,8 @@ TEST_F(SeededField, LaysOutSlotsPositionsAndColoursByBlock) {
         std::int16_t x, y;
         std::uint8_t red, green, blue;
     };
-    const Expected spots[] = {{0, 20, 20, 0, 0, 255},
-                              {200, 20, 60, 20, 0, 255},
-                              {2400, 60, 20, 0, 15, 240},
-                              {38399, 620, 460, 220, 225, 30}};
+    const Expected spots[] = {
+        {0, 20, 20, 0, 0, 255}, {200, 20, 60, 20, 0, 255}, {2400, 60, 20, 0, 15, 240}, {38399, 620, 460, 220, 225, 30}};
     for (const Expected& e : spots) {
         const Particle& p = slot(e.slot);
         EXPECT_EQ(p.x, e.x) << "slot " << e.slot;
@@ -102,8 +100,7 @@ TEST_F(SeededField, SeedingAgainAfterFramesGivesTheFieldOfOneSeeding) {
 TEST_F(SeededField, StartsWithNoFlowAnywhere) {
     EXPECT_EQ(field.flowCode(0, 0), 0); // construction leaves code 0
     seed();
-    EXPECT_TRUE(std::ranges::all_of(field.directionMap(),
-                            [](std::uint8_t code) { return code == NoFlow; }));
+    EXPECT_TRUE(std::ranges::all_of(field.directionMap(), [](std::uint8_t code) { return code == NoFlow; }));
 }
 
 } // namespace

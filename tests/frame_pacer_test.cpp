@@ -45,7 +45,8 @@ TEST(FramePacer, HoldsAnUnwaitedDisplayToItsRefreshRate) {
 TEST(FramePacer, ChangesNothingWhereTheWaitWorks) {
     FramePacer pacer;
     pacer.start(60, 0);
-    for (std::uint32_t second = 0; second < 5; ++second) EXPECT_NEAR(framesInASecond(pacer, second * 1000, 1, 60), 60, 1);
+    for (std::uint32_t second = 0; second < 5; ++second)
+        EXPECT_NEAR(framesInASecond(pacer, second * 1000, 1, 60), 60, 1);
     EXPECT_FALSE(pacer.pacing());
 }
 

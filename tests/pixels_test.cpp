@@ -11,8 +11,8 @@ namespace {
 
 TEST(ShiftForMask, PutsBitSevenOnTheHighestMaskBit) {
     const std::pair<std::uint32_t, std::int32_t> cases[] = {
-        {0xE0, 0},     {0x1C, -3},    {0x03, -6},      {0xF800, 8},     {0x07E0, 3},
-        {0x001F, -3},  {0x7C00, 7},   {0x03E0, 2},     {0xFF0000, 16},  {0x00FF00, 8},
+        {0xE0, 0},     {0x1C, -3},       {0x03, -6},       {0xF800, 8},     {0x07E0, 3},
+        {0x001F, -3},  {0x7C00, 7},      {0x03E0, 2},      {0xFF0000, 16},  {0x00FF00, 8},
         {0x0000FF, 0}, {0x00000001, -7}, {0x80000000, 24}, {0x80000001, 24}};
     for (auto [mask, shift] : cases) EXPECT_EQ(shiftForMask(mask), shift) << std::hex << mask;
     EXPECT_FALSE(shiftForMask(0).has_value());

@@ -34,7 +34,8 @@ void plotInto(Model& m, const Particle& p) {
     if (static_cast<std::uint32_t>(p.x) >= 640 || static_cast<std::uint32_t>(p.y) >= 480) return;
     const std::uint32_t value = packColour(m.format, p.red, p.green, p.blue);
     for (std::uint32_t b = 0; b < bytes; ++b)
-        m.picture[static_cast<std::size_t>(p.y * m.pitch) + p.x * bytes + b] = static_cast<std::uint8_t>(value >> (8 * b));
+        m.picture[static_cast<std::size_t>(p.y * m.pitch) + p.x * bytes + b] =
+            static_cast<std::uint8_t>(value >> (8 * b));
 }
 
 void referenceStep(Model& m) {

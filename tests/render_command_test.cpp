@@ -67,9 +67,8 @@ protected:
 TEST_F(RenderCommand, FirstFrameStatsAndPpm) {
     const Result r = run("--frames 1 --stats --out " + path("one.ppm"));
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "frame 1\ncursor 204\nmoved 1536\ncountsum 38400\nmaxcount 192\n"
-              "grid 0 pattern 0 stage 0 laststage 0\nstatehash 51884402315fe6c5\n");
+    EXPECT_EQ(r.out, "frame 1\ncursor 204\nmoved 1536\ncountsum 38400\nmaxcount 192\n"
+                     "grid 0 pattern 0 stage 0 laststage 0\nstatehash 51884402315fe6c5\n");
     std::ifstream ppm(path("one.ppm"), std::ios::binary);
     const std::string bytes(std::istreambuf_iterator<char>(ppm), {});
     const std::string header = "P6\n640 480\n255\n";
@@ -168,9 +167,14 @@ TEST_F(RenderCommand, WritesWhereThePathLeadsAndKeepsWhatIsThere) {
     std::string fromFifo;
     std::thread reader([&] { fromFifo = read("fifo.ppm"); });
     const std::string leftover = "touch " + path("left.ppm") + ".tmp$$; exec "; // as an earlier run of this PID left
-    for (const auto& [name, before] : {std::pair<std::string, std::string>{"link", ""}, {"dangling", ""},
-                                       {"null", ""}, {"private", asOwnerOnly}, {"linked", ""}, {"fifo", ""},
-                                       {"left", leftover}, {std::string(245, 'a'), ""}}) {
+    for (const auto& [name, before] : {std::pair<std::string, std::string>{"link", ""},
+                                       {"dangling", ""},
+                                       {"null", ""},
+                                       {"private", asOwnerOnly},
+                                       {"linked", ""},
+                                       {"fifo", ""},
+                                       {"left", leftover},
+                                       {std::string(245, 'a'), ""}}) {
         const Result r = run("--frames 1 --out " + path(name + ".ppm"), before);
         EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
     }
@@ -324,7 +328,7 @@ TEST_F(RenderCommand, HelpGoesToStandardOutputAndLostOutputIsAnError) {
         EXPECT_TRUE(lost.err.starts_with("orbisk-render: cannot write to standard output: ")) << lost.err;
     }
     EXPECT_EQ(run("--frames 1 --out " + path("x.png") + " >&-").exitCode, 0); // nothing for it to lose
-    int unread[2]; // a pipe that nobody reads any more
+    int unread[2];                                                            // a pipe that nobody reads any more
     ASSERT_EQ(::pipe(unread), 0);
     ::close(unread[0]);
     const pid_t pid = startRender({"--frames", "1", "--stats", "--out", path("x.png")}, unread[1]);
@@ -341,8 +345,8 @@ TEST(RenderOptions, DefaultsAndValues) {
     EXPECT_EQ(defaults.options->kind, ImageKind::Png);
     EXPECT_FALSE(defaults.options->stats);
 
-    const ParsedRenderCommand all = parseRenderCommand(
-        {"--out", "b.ppm", "--frames", "9", "--fps", "30", "--epoch", "-5", "--format", "15", "--stats", "--every", "3"});
+    const ParsedRenderCommand all = parseRenderCommand({"--out", "b.ppm", "--frames", "9", "--fps", "30", "--epoch",
+                                                        "-5", "--format", "15", "--stats", "--every", "3"});
     ASSERT_TRUE(all.options) << all.error;
     EXPECT_EQ(all.options->frames, 9u);
     EXPECT_EQ(all.options->fps, 30u);

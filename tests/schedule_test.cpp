@@ -33,13 +33,10 @@ protected:
         advanceSchedule(sim);
     }
 
-    std::uint8_t codeOfBlock(int r, int c) {
-        return field.flowCode(40 * c + 7, 40 * r + 33);
-    }
+    std::uint8_t codeOfBlock(int r, int c) { return field.flowCode(40 * c + 7, 40 * r + 33); }
 
     bool mapUniform(std::uint8_t code) {
-        return std::ranges::all_of(field.directionMap(),
-                           [code](std::uint8_t v) { return v == code; });
+        return std::ranges::all_of(field.directionMap(), [code](std::uint8_t v) { return v == code; });
     }
 };
 
@@ -104,7 +101,8 @@ TEST_F(Schedule, RevealsStageByStageUntilNoOldCodeIsLeft) {
     frameAt(101);
     for (int r = 0; r < 12; ++r)
         for (int c = 0; c < 16; ++c)
-            ASSERT_EQ(codeOfBlock(r, c), (r + c) % 2 ? NoFlow : DirectionGrids[static_cast<std::size_t>(grid)][blockPosition(r, c)]);
+            ASSERT_EQ(codeOfBlock(r, c),
+                      (r + c) % 2 ? NoFlow : DirectionGrids[static_cast<std::size_t>(grid)][blockPosition(r, c)]);
     frameAt(104);
     for (int r = 0; r < 12; ++r)
         for (int c = 0; c < 16; ++c)

@@ -96,7 +96,7 @@ TEST_F(ParticleStep, WrapsAtEveryEdge) {
         std::int16_t x, y;
         int move;
         std::int16_t toX, toY;
-    } cases[] = {{0, 0, 3, 639, 479}, {639, 479, 7, 0, 0}, {0, 479, 1, 639, 0}, {639, 0, 5, 0, 479},
+    } cases[] = {{0, 0, 3, 639, 479},   {639, 479, 7, 0, 0},   {0, 479, 1, 639, 0},   {639, 0, 5, 0, 479},
                  {0, 200, 3, 639, 199}, {639, 200, 7, 0, 201}, {300, 0, 5, 301, 479}, {300, 479, 1, 299, 0}};
     for (const auto& c : cases) {
         place({{c.x, c.y, 0, 0, 0}});
@@ -113,7 +113,7 @@ TEST_F(ParticleStep, SeesNeighboursAcrossTheEdges) {
     // The particle under test is the last slot, so it is visited first; its neighbour is across an edge.
     const struct {
         std::int16_t neighbourX, neighbourY, x, y, toX, toY;
-    } cases[] = {{0, 0, 639, 479, 638, 478},  // down-right of the corner is the opposite corner
+    } cases[] = {{0, 0, 639, 479, 638, 478},   // down-right of the corner is the opposite corner
                  {0, 200, 639, 200, 638, 200}, // right of column 639 is column 0
                  {639, 200, 0, 200, 1, 200},   // left of column 0 is column 639
                  {300, 0, 300, 479, 300, 478}, // below row 479 is row 0

@@ -101,16 +101,14 @@ TEST(DirectionGrids, QuadrantsSquaresAndWhirlsRowByRow) {
     expectRows(DirectionGrids[116], squares, "grid 116");
 
     expectRows(DirectionGrids[233],
-               {"6 6 6 6 6 6 6 6 6 6 6 6 6 6 6 0", "4 6 6 6 6 6 6 6 6 6 6 6 6 6 0 0",
-                "4 4 6 6 6 6 6 6 6 6 6 6 6 0 0 0", "4 4 4 6 6 6 6 6 6 6 6 6 0 0 0 0",
-                "4 4 4 4 6 6 6 6 6 6 6 0 0 0 0 0", "4 4 4 4 4 6 6 6 6 6 0 0 0 0 0 0",
-                "4 4 4 4 4 4 2 2 2 2 2 0 0 0 0 0", "4 4 4 4 4 2 2 2 2 2 2 2 0 0 0 0",
-                "4 4 4 4 2 2 2 2 2 2 2 2 2 0 0 0", "4 4 4 2 2 2 2 2 2 2 2 2 2 2 0 0",
-                "4 4 2 2 2 2 2 2 2 2 2 2 2 2 2 0", "4 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2"},
+               {"6 6 6 6 6 6 6 6 6 6 6 6 6 6 6 0", "4 6 6 6 6 6 6 6 6 6 6 6 6 6 0 0", "4 4 6 6 6 6 6 6 6 6 6 6 6 0 0 0",
+                "4 4 4 6 6 6 6 6 6 6 6 6 0 0 0 0", "4 4 4 4 6 6 6 6 6 6 6 0 0 0 0 0", "4 4 4 4 4 6 6 6 6 6 0 0 0 0 0 0",
+                "4 4 4 4 4 4 2 2 2 2 2 0 0 0 0 0", "4 4 4 4 4 2 2 2 2 2 2 2 0 0 0 0", "4 4 4 4 2 2 2 2 2 2 2 2 2 0 0 0",
+                "4 4 4 2 2 2 2 2 2 2 2 2 2 2 0 0", "4 4 2 2 2 2 2 2 2 2 2 2 2 2 2 0",
+                "4 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2"},
                "grid 233");
     for (int r = 0; r < 12; ++r)
-        for (int c = 0; c < 16; ++c)
-            ASSERT_EQ(at(DirectionGrids[234], r, c), at(DirectionGrids[233], 11 - r, 15 - c));
+        for (int c = 0; c < 16; ++c) ASSERT_EQ(at(DirectionGrids[234], r, c), at(DirectionGrids[233], 11 - r, 15 - c));
 }
 
 // Grids 235 to 250 are stripes one block wide: one code to a block row, or to a block column. The codes repeat every
@@ -185,7 +183,9 @@ TEST(StagePatterns, EachRevealsEveryBlockOnceWithoutGaps) {
 }
 
 TEST(StagePatterns, RowsColumnsAndCheckerboardOrders) {
-    const auto stage = [](int p, int r, int c) { return StagePatterns[static_cast<std::size_t>(p)][blockPosition(r, c)]; };
+    const auto stage = [](int p, int r, int c) {
+        return StagePatterns[static_cast<std::size_t>(p)][blockPosition(r, c)];
+    };
     const int edgesInwards[] = {0, 11, 1, 10, 2, 9, 3, 8, 4, 7, 5, 6};
     const int middleOutwards[] = {5, 6, 4, 7, 3, 8, 2, 9, 1, 10, 0, 11};
     for (int s = 1; s <= 12; ++s) {
@@ -213,12 +213,12 @@ TEST(StagePatterns, RowsColumnsAndCheckerboardOrders) {
 
 TEST(StagePatterns, RingsAndDiagonalSweeps) {
     expectRows(StagePatterns[10],
-               {"1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "1 3 3 3 3 3 3 3 3 3 3 3 3 3 3 2",
-                "1 3 5 5 5 5 5 5 5 5 5 5 5 5 4 2", "1 3 5 7 7 7 7 7 7 7 7 7 7 6 4 2",
-                "1 3 5 7 9 9 9 9 9 9 9 9 8 6 4 2", "1 3 5 7 9 11 11 11 11 11 11 10 8 6 4 2",
-                "1 3 5 7 9 11 12 12 12 12 12 10 8 6 4 2", "1 3 5 7 9 10 10 10 10 10 10 10 8 6 4 2",
-                "1 3 5 7 8 8 8 8 8 8 8 8 8 6 4 2", "1 3 5 6 6 6 6 6 6 6 6 6 6 6 4 2",
-                "1 3 4 4 4 4 4 4 4 4 4 4 4 4 4 2", "1 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2"},
+               {"1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "1 3 3 3 3 3 3 3 3 3 3 3 3 3 3 2", "1 3 5 5 5 5 5 5 5 5 5 5 5 5 4 2",
+                "1 3 5 7 7 7 7 7 7 7 7 7 7 6 4 2", "1 3 5 7 9 9 9 9 9 9 9 9 8 6 4 2",
+                "1 3 5 7 9 11 11 11 11 11 11 10 8 6 4 2", "1 3 5 7 9 11 12 12 12 12 12 10 8 6 4 2",
+                "1 3 5 7 9 10 10 10 10 10 10 10 8 6 4 2", "1 3 5 7 8 8 8 8 8 8 8 8 8 6 4 2",
+                "1 3 5 6 6 6 6 6 6 6 6 6 6 6 4 2", "1 3 4 4 4 4 4 4 4 4 4 4 4 4 4 2",
+                "1 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2"},
                "pattern 10");
     expectRows(StagePatterns[12],
                {"1 1 1 1 2 2 2 3 3 4 5 6 7 8 9 10", "1 1 1 2 2 2 3 3 4 5 6 7 8 9 10 11",
@@ -240,7 +240,9 @@ TEST(StagePatterns, RingsAndDiagonalSweeps) {
         ASSERT_EQ(StagePatterns[11][i], 13 - StagePatterns[10][i]);
         ASSERT_EQ(StagePatterns[13][i], 16 - StagePatterns[12][i]);
     }
-    const auto stage = [](int p, int r, int c) { return StagePatterns[static_cast<std::size_t>(p)][blockPosition(r, c)]; };
+    const auto stage = [](int p, int r, int c) {
+        return StagePatterns[static_cast<std::size_t>(p)][blockPosition(r, c)];
+    };
     EXPECT_EQ(stage(14, 11, 0), 1);
     EXPECT_EQ(stage(14, 0, 15), 15);
     EXPECT_EQ(stage(15, 0, 15), 1);

@@ -43,8 +43,8 @@ TEST(HackCommand, ChoosesTheWindowAsXScreenSaverExpects) {
 }
 
 TEST(HackCommand, ReadsItsOtherOptions) {
-    const auto parsed = parseHackCommand(
-        {"--fps", "-no-shm", "--display", ":3", "--fixed-clock", "30", "--frames", "5"}, std::nullopt);
+    const auto parsed =
+        parseHackCommand({"--fps", "-no-shm", "--display", ":3", "--fixed-clock", "30", "--frames", "5"}, std::nullopt);
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_TRUE(parsed.options->printFps);
     EXPECT_FALSE(parsed.options->useShm);
@@ -59,7 +59,8 @@ TEST(HackCommand, ReadsItsOtherOptions) {
 
     EXPECT_EQ(parseHackCommand({"-scale", "3"}, std::nullopt).options->scale, 3u);
     EXPECT_EQ(plain.options->scale, 0u); // the largest that fits
-    for (const char* bad : {"0", "11", "2x", "-1"}) EXPECT_FALSE(parseHackCommand({"--scale", bad}, std::nullopt).options);
+    for (const char* bad : {"0", "11", "2x", "-1"})
+        EXPECT_FALSE(parseHackCommand({"--scale", bad}, std::nullopt).options);
     EXPECT_TRUE(parseHackCommand({"--version"}, std::nullopt).options->printVersion);
 
     EXPECT_TRUE(parseHackCommand({"--fps", "--help"}, std::nullopt).help);
@@ -123,7 +124,7 @@ TEST(VisualFormat, DrawsTrueColourWithTheVisualsMasksAndPseudoColourInThePalette
         {{C::StaticGrayClass, 8, 8, 256, 0, 0, 0}, std::nullopt},
         {{C::GrayScaleClass, 8, 8, 256, 0, 0, 0}, std::nullopt},
         {{C::DirectColorClass, 24, 32, 256, 0xFF0000, 0xFF00, 0xFF}, std::nullopt},
-        {{C::TrueColorClass, 4, 4, 4, 0x8, 0x6, 0x1}, std::nullopt}, // pixels of half a byte
+        {{C::TrueColorClass, 4, 4, 4, 0x8, 0x6, 0x1}, std::nullopt},                // pixels of half a byte
         {{C::TrueColorClass, 24, 32, 256, 0xFF0000, 0xFF0000, 0xFF}, std::nullopt}, // overlapping masks
         {{C::TrueColorClass, 24, 32, 256, 0xF0F000, 0xF00, 0xFF}, std::nullopt},    // a mask in two pieces
         {{C::TrueColorClass, 16, 16, 64, 0x1F800, 0x7E0, 0x1F}, std::nullopt},      // outside the pixel
@@ -153,8 +154,8 @@ TEST(PicturePlacement, ScalesByTheLargestWholeFactorThatFits) {
 }
 
 TEST(PicturePlacement, PictureAndBorderCoverTheWindowOnceEach) {
-    const std::array<std::uint32_t, 3> sizes[] = {{640, 480, 1}, {1024, 768, 1}, {801, 601, 1}, {320, 200, 1},
-                                                  {700, 300, 1}, {300, 700, 1},  {641, 479, 1}, {1, 1, 1},
+    const std::array<std::uint32_t, 3> sizes[] = {{640, 480, 1}, {1024, 768, 1},  {801, 601, 1},  {320, 200, 1},
+                                                  {700, 300, 1}, {300, 700, 1},   {641, 479, 1},  {1, 1, 1},
                                                   {0, 0, 1},     {1920, 1080, 2}, {1281, 961, 2}, {1920, 1080, 3}};
     for (const auto& size : sizes) {
         const std::uint32_t width = size[0], height = size[1], scale = size[2]; // captured below: no binding

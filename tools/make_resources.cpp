@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/dib_files.h"
 #include "headless/headless.h"
+#include "tools/dib_files.h"
 #include "tools/preview_bitmap.h"
 #include "tools/saver_icon.h"
 

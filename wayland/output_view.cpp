@@ -26,7 +26,8 @@ const xdg_toplevel_listener ToplevelListener = {
 };
 
 const wp_fractional_scale_v1_listener FractionalScaleListener = {
-    .preferred_scale = [](void* data, wp_fractional_scale_v1*, std::uint32_t scale) { viewOf(data).preferScale(scale); },
+    .preferred_scale = [](void* data, wp_fractional_scale_v1*,
+                          std::uint32_t scale) { viewOf(data).preferScale(scale); },
 };
 
 const wl_callback_listener FrameDoneListener = {

@@ -65,7 +65,7 @@ private:
     wl_surface* surface_;
     xdg_surface* windowSurface_;
     xdg_toplevel* toplevel_;
-    wp_viewport* viewport_ = nullptr;               // with a fractional scale
+    wp_viewport* viewport_ = nullptr; // with a fractional scale
     wp_fractional_scale_v1* fractionalScale_ = nullptr;
     std::uint32_t preferredScale_ = 0; // in 120ths; 0: none told
     wl_callback* frameDone_ = nullptr;

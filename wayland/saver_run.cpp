@@ -42,8 +42,10 @@ public:
             int wait = -1;
             if (stepWanted()) {
                 const std::uint32_t early = 500 / rhythm_.rate(); // half a refresh: the compositor's own jitter
-                if (rhythm_.due(now + early)) step(now);
-                else wait = static_cast<std::int32_t>(rhythm_.nextDue() - early - now);
+                if (rhythm_.due(now + early))
+                    step(now);
+                else
+                    wait = static_cast<std::int32_t>(rhythm_.nextDue() - early - now);
             }
             for (const auto& view : views_)
                 if (view->wantsFrame() && view->shownFrame() < frame_ && !view->show(picture_.data(), frame_, error_))

@@ -13,14 +13,13 @@ bool releases(wl_seat* seat) { return wl_seat_get_version(seat) >= WL_POINTER_RE
 const wl_pointer_listener PointerListener = {
     .enter =
         [](void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-            if (!surface) return; // one that was destroyed since
+            if (!surface) return;                                  // one that was destroyed since
             wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0); // none over the picture
             seatOf(data).pointerEntered(surface);
             seatOf(data).pointerAt(x, y);
         },
     .leave = [](void*, wl_pointer*, std::uint32_t, wl_surface*) {},
-    .motion =
-        [](void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) { seatOf(data).pointerAt(x, y); },
+    .motion = [](void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) { seatOf(data).pointerAt(x, y); },
     .button =
         [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
             if (state == WL_POINTER_BUTTON_STATE_PRESSED) seatOf(data).inputEnds();
@@ -57,7 +56,8 @@ const wl_touch_listener TouchListener = {
 };
 
 const wl_seat_listener SeatListener = {
-    .capabilities = [](void* data, wl_seat*, std::uint32_t capabilities) { seatOf(data).takeCapabilities(capabilities); },
+    .capabilities = [](void* data, wl_seat*,
+                       std::uint32_t capabilities) { seatOf(data).takeCapabilities(capabilities); },
     .name = [](void*, wl_seat*, const char*) {},
 };
 
@@ -77,8 +77,8 @@ void Seat::pointerAt(wl_fixed_t x, wl_fixed_t y) {
 }
 
 void Seat::takeCapabilities(std::uint32_t capabilities) {
-    const bool pointer = capabilities & WL_SEAT_CAPABILITY_POINTER, keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD,
-               touch = capabilities & WL_SEAT_CAPABILITY_TOUCH;
+    const bool pointer = capabilities & WL_SEAT_CAPABILITY_POINTER,
+               keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD, touch = capabilities & WL_SEAT_CAPABILITY_TOUCH;
     if (pointer && !pointer_) {
         pointer_ = wl_seat_get_pointer(seat_);
         wl_pointer_add_listener(pointer_, &PointerListener, this);

@@ -34,7 +34,6 @@ public:
     void inputEnds() { input_.ended = true; }
 
 private:
-
     wl_seat* seat_;
     std::uint32_t name_;
     InputWatch& input_;

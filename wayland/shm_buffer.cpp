@@ -15,8 +15,8 @@ const wl_buffer_listener BufferListener = {
 
 } // namespace
 
-std::unique_ptr<ShmBuffer> ShmBuffer::make(wl_shm* shm, std::uint32_t width, std::uint32_t height,
-                                           std::uint32_t scale, std::string& error) {
+std::unique_ptr<ShmBuffer> ShmBuffer::make(wl_shm* shm, std::uint32_t width, std::uint32_t height, std::uint32_t scale,
+                                           std::string& error) {
     const std::size_t bytes = std::size_t{width} * height * 4;
     const int memory = memfd_create("orbisk-picture", MFD_CLOEXEC);
     void* pixels = MAP_FAILED;
@@ -29,9 +29,9 @@ std::unique_ptr<ShmBuffer> ShmBuffer::make(wl_shm* shm, std::uint32_t width, std
         return nullptr;
     }
     wl_shm_pool* pool = wl_shm_create_pool(shm, memory, static_cast<std::int32_t>(bytes));
-    wl_buffer* buffer = wl_shm_pool_create_buffer(pool, 0, static_cast<std::int32_t>(width),
-                                                  static_cast<std::int32_t>(height),
-                                                  static_cast<std::int32_t>(width * 4), WL_SHM_FORMAT_XRGB8888);
+    wl_buffer* buffer =
+        wl_shm_pool_create_buffer(pool, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),
+                                  static_cast<std::int32_t>(width * 4), WL_SHM_FORMAT_XRGB8888);
     wl_shm_pool_destroy(pool); // the buffer keeps the memory
     close(memory);
     return std::unique_ptr<ShmBuffer>(

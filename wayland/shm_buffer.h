@@ -15,8 +15,8 @@ namespace orbisk {
 class ShmBuffer {
 public:
     // Empty, with `error` set, when the memory cannot be had.
-    static std::unique_ptr<ShmBuffer> make(wl_shm* shm, std::uint32_t width, std::uint32_t height,
-                                           std::uint32_t scale, std::string& error);
+    static std::unique_ptr<ShmBuffer> make(wl_shm* shm, std::uint32_t width, std::uint32_t height, std::uint32_t scale,
+                                           std::string& error);
     ~ShmBuffer();
     ShmBuffer(const ShmBuffer&) = delete;
     ShmBuffer& operator=(const ShmBuffer&) = delete;

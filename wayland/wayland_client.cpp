@@ -21,13 +21,15 @@ OutputInfo& infoOf(void* data) { return *static_cast<OutputInfo*>(data); }
 
 // An output bound at version 3 or above is released; below, it can only be forgotten.
 void releaseOutput(wl_output* output) {
-    if (wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) wl_output_release(output);
-    else wl_output_destroy(output);
+    if (wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION)
+        wl_output_release(output);
+    else
+        wl_output_destroy(output);
 }
 
 const wl_output_listener OutputListener = {
-    .geometry = [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                   const char*, const char*, std::int32_t) {},
+    .geometry = [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, const char*,
+                   const char*, std::int32_t) {},
     .mode =
         [](void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t refresh) {
             if (!(flags & WL_OUTPUT_MODE_CURRENT)) return;
@@ -44,9 +46,8 @@ const wl_output_listener OutputListener = {
 const wl_registry_listener RegistryListener = {
     .global = [](void* data, wl_registry*, std::uint32_t name, const char* interface,
                  std::uint32_t version) { static_cast<WaylandClient*>(data)->announce(name, interface, version); },
-    .global_remove = [](void* data, wl_registry*, std::uint32_t name) {
-        static_cast<WaylandClient*>(data)->withdraw(name);
-    },
+    .global_remove = [](void* data, wl_registry*,
+                        std::uint32_t name) { static_cast<WaylandClient*>(data)->withdraw(name); },
 };
 
 const xdg_wm_base_listener WindowManagerListener = {
@@ -72,10 +73,10 @@ std::unique_ptr<WaylandClient> WaylandClient::connect(const char* name, std::str
             error = client->lostConnection();
             return nullptr;
         }
-    const char* missing = !client->compositor_    ? "wl_compositor (version 4)"
-                          : !client->shm_          ? "wl_shm"
+    const char* missing = !client->compositor_      ? "wl_compositor (version 4)"
+                          : !client->shm_           ? "wl_shm"
                           : !client->windowManager_ ? "xdg_wm_base"
-                                                   : nullptr;
+                                                    : nullptr;
     if (missing) {
         error = std::string("the compositor does not offer ") + missing + ", which the saver needs";
         return nullptr;
@@ -115,8 +116,8 @@ void WaylandClient::announce(std::uint32_t name, const char* interface, std::uin
     } else if (what == ext_idle_notifier_v1_interface.name) {
         idleNotifier_ = static_cast<ext_idle_notifier_v1*>(bind(&ext_idle_notifier_v1_interface, 1));
     } else if (what == wp_fractional_scale_manager_v1_interface.name) {
-        fractionalScales_ = static_cast<wp_fractional_scale_manager_v1*>(
-            bind(&wp_fractional_scale_manager_v1_interface, 1));
+        fractionalScales_ =
+            static_cast<wp_fractional_scale_manager_v1*>(bind(&wp_fractional_scale_manager_v1_interface, 1));
     } else if (what == wp_viewporter_interface.name) {
         viewporter_ = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
     } else if (what == wl_seat_interface.name) {

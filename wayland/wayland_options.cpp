@@ -41,10 +41,14 @@ ParsedWaylandCommand parseWaylandCommand(const std::vector<std::string>& argumen
                                                              : LargestIdleSeconds;
             const auto number = parseNumber(value, 1, high);
             if (!number) return ParsedWaylandCommand::failure(numberOutOfRange(name, 1, high, value));
-            if (name == "--scale") options.scale = static_cast<std::uint32_t>(*number);
-            else if (name == "--fixed-clock") options.fixedClockFps = static_cast<std::uint32_t>(*number);
-            else if (name == "--frames") options.frames = static_cast<std::uint64_t>(*number);
-            else options.idleSeconds = static_cast<std::uint32_t>(*number);
+            if (name == "--scale")
+                options.scale = static_cast<std::uint32_t>(*number);
+            else if (name == "--fixed-clock")
+                options.fixedClockFps = static_cast<std::uint32_t>(*number);
+            else if (name == "--frames")
+                options.frames = static_cast<std::uint64_t>(*number);
+            else
+                options.idleSeconds = static_cast<std::uint32_t>(*number);
         } else {
             return ParsedWaylandCommand::failure("unknown argument " + quoted(name));
         }

@@ -46,8 +46,10 @@ BOOL onInput(WindowState& state, HWND window, UINT message, WPARAM wParam) {
         if (wParam) hideCursor();
         return FALSE;
     case WM_ACTIVATEAPP:
-        if (wParam) takeScreenBack(window);
-        else requestClose(window);
+        if (wParam)
+            takeScreenBack(window);
+        else
+            requestClose(window);
         return FALSE;
     case WM_POWER:
         if (wParam == CriticalResume) requestClose(window);

@@ -18,11 +18,11 @@ enum class SetUpFailure {
     CreateDirectDraw, // DirectDrawCreate
     CooperativeLevel, // exclusive full-screen use refused
     PrimarySurface,
-    PixelFormat,     // the screen's format could not be read
-    ColourDepth,     // the screen is not at 8, 16, 24 or 32 bits per pixel
-    Palette,         // the 3-3-2 palette could not be made or attached at 8 bits
+    PixelFormat, // the screen's format could not be read
+    ColourDepth, // the screen is not at 8, 16, 24 or 32 bits per pixel
+    Palette,     // the 3-3-2 palette could not be made or attached at 8 bits
     OffscreenSurface,
-    Clipper, // made, bound to the saver window, attached to the primary surface
+    Clipper,    // made, bound to the saver window, attached to the primary surface
     FrameTimer, // no multimedia timer to drive the frames: the display was released again
 };
 
@@ -36,8 +36,8 @@ struct DisplayState {
     IDirectDrawClipper* clipper = nullptr;
     IDirectDrawPalette* palette = nullptr; // only at 8 bits per pixel
     SetUpFailure failure = SetUpFailure::None;
-    PALETTEENTRY paletteTable[256] = {};   // the 3-3-2 palette, filled at 8 bits per pixel
-    FrameDrawing drawing;                  // in the screen's format, once the set-up knows it
+    PALETTEENTRY paletteTable[256] = {}; // the 3-3-2 palette, filled at 8 bits per pixel
+    FrameDrawing drawing;                // in the screen's format, once the set-up knows it
     DirectDrawFactory createDirectDraw = DirectDrawCreate;
 };
 

@@ -49,9 +49,9 @@ bool startFrameTimer(FrameDriverState& frames) {
     // A resolution the system refuses leaves the ticks coarser, and the pacer holds the rate all the same.
     if (frames.timer.beginPeriod(caps.wPeriodMin) == TIMERR_NOERROR) frames.timerPeriod = caps.wPeriodMin;
     frames.pacer.start(reportedRefreshRate(), timeGetTime());
-    frames.frameTimer = frames.timer.setEvent(caps.wPeriodMin, caps.wPeriodMin, frameTimerProc,
-                                              reinterpret_cast<DWORD_PTR>(&frames),
-                                              TIME_PERIODIC | TIME_CALLBACK_FUNCTION);
+    frames.frameTimer =
+        frames.timer.setEvent(caps.wPeriodMin, caps.wPeriodMin, frameTimerProc, reinterpret_cast<DWORD_PTR>(&frames),
+                              TIME_PERIODIC | TIME_CALLBACK_FUNCTION);
     if (frames.frameTimer != 0) return true;
     endTimerPeriod(frames);
     return false;
@@ -75,8 +75,8 @@ void paintPreview(const FrameDriverState& frames, HDC target) {
     const HDC source = CreateCompatibleDC(target);
     const HGDIOBJ replaced = SelectObject(source, frames.previewBitmap);
     SetStretchBltMode(target, COLORONCOLOR);
-    StretchBlt(target, 0, 0, static_cast<int>(frames.clientWidth), static_cast<int>(frames.clientHeight), source, 0,
-               0, frames.previewWidth, frames.previewHeight, SRCCOPY);
+    StretchBlt(target, 0, 0, static_cast<int>(frames.clientWidth), static_cast<int>(frames.clientHeight), source, 0, 0,
+               frames.previewWidth, frames.previewHeight, SRCCOPY);
     SelectObject(source, replaced);
     DeleteDC(source);
 }

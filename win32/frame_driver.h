@@ -19,8 +19,8 @@ struct FrameTimerApi {
     MMRESULT(WINAPI* getDevCaps)(LPTIMECAPS caps, UINT size) = timeGetDevCaps;
     MMRESULT(WINAPI* beginPeriod)(UINT period) = timeBeginPeriod;
     MMRESULT(WINAPI* endPeriod)(UINT period) = timeEndPeriod;
-    MMRESULT(WINAPI* setEvent)(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user,
-                               UINT flags) = timeSetEvent;
+    MMRESULT(WINAPI* setEvent)
+    (UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags) = timeSetEvent;
     MMRESULT(WINAPI* killEvent)(UINT timer) = timeKillEvent;
 };
 
@@ -28,10 +28,10 @@ struct FrameDriverState {
     // The saver window, which the timer posts to: its first tick may come before CreateWindowEx has returned it.
     HWND window = nullptr;
     DWORD clientWidth = 0, clientHeight = 0; // the client area at creation
-    RECT screenRect = {};                     // the picture's place on the screen
-    RECT sourceRect = {};                     // the whole off-screen surface
-    UINT frameTimer = 0;                      // 0: no timer
-    UINT timerPeriod = 0;                     // the resolution asked for while the timer runs; 0: none
+    RECT screenRect = {};                    // the picture's place on the screen
+    RECT sourceRect = {};                    // the whole off-screen surface
+    UINT frameTimer = 0;                     // 0: no timer
+    UINT timerPeriod = 0;                    // the resolution asked for while the timer runs; 0: none
     // 1 from the tick that posts a frame message until that frame has been presented, so at most one is queued.
     // The timer's thread sets it and the window's thread clears it.
     std::atomic<LONG> framePending{0};

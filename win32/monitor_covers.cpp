@@ -21,8 +21,7 @@ BOOL CALLBACK addMonitor(HMONITOR, HDC, LPRECT rect, LPARAM context) {
 
 LRESULT CALLBACK coverWindowProc(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE; // the saver window keeps the activation, and with it the keyboard
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE; // the saver window keeps the activation, and with it the keyboard
     case WM_SETCURSOR:
     case WM_MOUSEMOVE:
     case WM_KEYDOWN:
@@ -33,8 +32,7 @@ LRESULT CALLBACK coverWindowProc(HWND cover, UINT message, WPARAM wParam, LPARAM
         // Input on another monitor is input on the saver: its own rules decide (the cursor position, not the
         // message's coordinates, measures a movement).
         return SendMessageA(GetWindow(cover, GW_OWNER), message, wParam, lParam);
-    default:
-        return DefWindowProcA(cover, message, wParam, lParam);
+    default: return DefWindowProcA(cover, message, wParam, lParam);
     }
 }
 
@@ -61,9 +59,9 @@ void coverOtherMonitors(HWND saverWindow, const Monitors& monitors) {
     if (monitors.otherCount == 0 || !registerCoverClass(module)) return;
     for (int k = 0; k < monitors.otherCount; ++k) {
         const RECT& at = monitors.others[k];
-        const HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, CoverClassName, "", WS_POPUP, at.left,
-                                           at.top, at.right - at.left, at.bottom - at.top, saverWindow, nullptr,
-                                           module, nullptr);
+        const HWND cover =
+            CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, CoverClassName, "", WS_POPUP, at.left, at.top,
+                            at.right - at.left, at.bottom - at.top, saverWindow, nullptr, module, nullptr);
         if (cover) ShowWindow(cover, SW_SHOWNOACTIVATE);
     }
 }

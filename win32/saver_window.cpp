@@ -25,7 +25,12 @@ struct WindowPlan {
 WindowPlan previewPlan(HWND parent) {
     RECT client{};
     GetClientRect(parent, &client);
-    return {0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, PreviewTitle, 0, 0, client.right - client.left,
+    return {0,
+            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+            PreviewTitle,
+            0,
+            0,
+            client.right - client.left,
             client.bottom - client.top};
 }
 
@@ -38,8 +43,13 @@ WindowPlan fullScreenPlan(const Monitors& monitors) {
         GetClipBox(screen, &box);
         ReleaseDC(nullptr, screen);
     }
-    return {WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, FullScreenTitle, box.left,
-            box.top, box.right - box.left, box.bottom - box.top};
+    return {WS_EX_TOPMOST,
+            WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+            FullScreenTitle,
+            box.left,
+            box.top,
+            box.right - box.left,
+            box.bottom - box.top};
 }
 
 // A second full-screen start brings the running saver to the front instead.

@@ -38,7 +38,7 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {
     case IDOK: EndDialog(dialog, 1); return TRUE;
-    case IDCANCEL: EndDialog(dialog, 2); return TRUE; // Esc and the close box; the dialog has no Cancel button
+    case IDCANCEL: EndDialog(dialog, 2); return TRUE;      // Esc and the close box; the dialog has no Cancel button
     case IDC_CONNECT: openMakerPage(dialog); return FALSE; // the dialog stays open
     default: return FALSE;
     }

@@ -58,11 +58,16 @@ ParsedHackCommand parseHackCommand(const std::vector<std::string>& arguments,
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string name = withTwoDashes(arguments[i]);
         if (name == "--help" || arguments[i] == "-h") return ParsedHackCommand::helpWanted();
-        if (name == "--root") root = true;
-        else if (name == "--fullscreen") fullscreen = true;
-        else if (name == "--fps") options.printFps = true;
-        else if (name == "--no-shm") options.useShm = false;
-        else if (name == "--version") options.printVersion = true;
+        if (name == "--root")
+            root = true;
+        else if (name == "--fullscreen")
+            fullscreen = true;
+        else if (name == "--fps")
+            options.printFps = true;
+        else if (name == "--no-shm")
+            options.useShm = false;
+        else if (name == "--version")
+            options.printVersion = true;
         else if (name == "--window-id" || name == "--display" || name == "--fixed-clock" || name == "--frames" ||
                  name == "--scale") {
             if (i + 1 == arguments.size()) return failure(name + " needs a value");

@@ -24,8 +24,7 @@ std::optional<DrawingFormat> drawingFormatFor(const VisualDescription& visual) {
     if (visual.visualClass != VisualClass::TrueColorClass) return std::nullopt;
     const std::uint32_t bits = visual.bitsPerPixel;
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return std::nullopt;
-    if (!usableMask(visual.redMask, bits) || !usableMask(visual.greenMask, bits) ||
-        !usableMask(visual.blueMask, bits))
+    if (!usableMask(visual.redMask, bits) || !usableMask(visual.greenMask, bits) || !usableMask(visual.blueMask, bits))
         return std::nullopt;
     if ((visual.redMask & visual.greenMask) | (visual.redMask & visual.blueMask) | (visual.greenMask & visual.blueMask))
         return std::nullopt;
@@ -35,7 +34,7 @@ std::optional<DrawingFormat> drawingFormatFor(const VisualDescription& visual) {
 }
 
 std::string describeVisual(const VisualDescription& visual) {
-    static const char* const names[] = {"StaticGray", "GrayScale",  "StaticColor",
+    static const char* const names[] = {"StaticGray",  "GrayScale", "StaticColor",
                                         "PseudoColor", "TrueColor", "DirectColor"};
     const auto index = static_cast<std::size_t>(visual.visualClass);
     const std::string name = index < std::size(names) ? names[index] : "unknown";

@@ -8,7 +8,14 @@
 namespace orbisk {
 
 // X's visual classes, numbered as the protocol numbers them.
-enum class VisualClass { StaticGrayClass, GrayScaleClass, StaticColorClass, PseudoColorClass, TrueColorClass, DirectColorClass };
+enum class VisualClass {
+    StaticGrayClass,
+    GrayScaleClass,
+    StaticColorClass,
+    PseudoColorClass,
+    TrueColorClass,
+    DirectColorClass
+};
 
 struct VisualDescription {
     VisualClass visualClass;

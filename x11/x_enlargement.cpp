@@ -47,8 +47,8 @@ void XEnlargement::show(const PicturePlacement& placement) {
         divide.matrix[2][2] = XDoubleToFixed(1.0);
         XRenderSetPictureTransform(display_, stagePicture_, &divide);
     }
-    XRenderComposite(display_, PictOpSrc, stagePicture_, None, windowPicture_, placement.sourceX, placement.sourceY,
-                     0, 0, to.x, to.y, to.width, to.height);
+    XRenderComposite(display_, PictOpSrc, stagePicture_, None, windowPicture_, placement.sourceX, placement.sourceY, 0,
+                     0, to.x, to.y, to.width, to.height);
 }
 
 } // namespace orbisk

@@ -18,8 +18,8 @@ int trapDepth = 0;
 int onXError(Display* display, XErrorEvent* error) {
     ++errorCount;
     if (trapDepth > 0) return 0;
-    const bool againstWindow = error->resourceid == drawnWindow &&
-                               (error->error_code == BadWindow || error->error_code == BadDrawable);
+    const bool againstWindow =
+        error->resourceid == drawnWindow && (error->error_code == BadWindow || error->error_code == BadDrawable);
     if (againstWindow) {
         windowGone = true;
     } else if (firstUnexpected.empty()) {

@@ -29,12 +29,9 @@ std::uint32_t bitsPerPixelOfDepth(Display* display, int depth) {
 }
 
 VisualDescription describe(Display* display, Visual* visual, int depth) {
-    return {static_cast<VisualClass>(visual->c_class),
-            static_cast<std::uint32_t>(depth),
-            bitsPerPixelOfDepth(display, depth),
-            static_cast<std::uint32_t>(visual->map_entries),
-            static_cast<std::uint32_t>(visual->red_mask),
-            static_cast<std::uint32_t>(visual->green_mask),
+    return {static_cast<VisualClass>(visual->c_class),    static_cast<std::uint32_t>(depth),
+            bitsPerPixelOfDepth(display, depth),          static_cast<std::uint32_t>(visual->map_entries),
+            static_cast<std::uint32_t>(visual->red_mask), static_cast<std::uint32_t>(visual->green_mask),
             static_cast<std::uint32_t>(visual->blue_mask)};
 }
 
@@ -75,8 +72,8 @@ Window makeOwnWindow(Display* display, bool fullscreen, std::uint32_t scale, Hac
     XSetWMProtocols(display, window, &state.deleteWindow, 1);
     if (fullscreen) {
         Atom fullscreenState = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
-        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32,
-                        PropModeReplace, reinterpret_cast<unsigned char*>(&fullscreenState), 1);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&fullscreenState), 1);
     }
     return window;
 }
@@ -129,7 +126,8 @@ std::optional<HackWindowState> openHackWindow(Display* display, const HackOption
     if (format->palette) state.palette = makePalette(display, state.window != None ? state.window : root, state.visual);
 
     if (state.own) {
-        state.window = makeOwnWindow(display, options.window == HackWindow::Fullscreen, std::max(options.scale, 1u), state);
+        state.window =
+            makeOwnWindow(display, options.window == HackWindow::Fullscreen, std::max(options.scale, 1u), state);
     } else if (state.palette != None && state.window != root) {
         state.borrowed = windowColormap;
         XSetWindowColormap(display, state.window, state.palette);

@@ -23,8 +23,10 @@ inline void require(bool holds, const char* invariant) {
 inline std::vector<std::string> piecesOf(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> pieces(1);
     for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) pieces.emplace_back();
-        else pieces.back() += static_cast<char>(data[i]);
+        if (data[i] == 0)
+            pieces.emplace_back();
+        else
+            pieces.back() += static_cast<char>(data[i]);
     }
     return pieces;
 }

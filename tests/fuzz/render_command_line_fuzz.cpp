@@ -26,8 +26,9 @@ bool endsWithLetters(const std::string& text, const std::string& ending) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::string> arguments = piecesOf(data, size);
     const ParsedRenderCommand command = parseRenderCommand(arguments), again = parseRenderCommand(arguments);
-    require(command.help == again.help && command.error == again.error && command.options.has_value() ==
-                again.options.has_value() && (!command.options || fields(*command.options) == fields(*again.options)),
+    require(command.help == again.help && command.error == again.error &&
+                command.options.has_value() == again.options.has_value() &&
+                (!command.options || fields(*command.options) == fields(*again.options)),
             "the same command line is read the same way twice");
     if (command.help) {
         require(!command.options && command.error.empty(), "help asked for is all that is answered");

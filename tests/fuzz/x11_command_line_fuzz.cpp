@@ -26,8 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     arguments.erase(arguments.begin());
     const ParsedHackCommand command = parseHackCommand(arguments, environment),
                             again = parseHackCommand(arguments, environment);
-    require(command.help == again.help && command.error == again.error && command.options.has_value() ==
-                again.options.has_value() && (!command.options || fields(*command.options) == fields(*again.options)),
+    require(command.help == again.help && command.error == again.error &&
+                command.options.has_value() == again.options.has_value() &&
+                (!command.options || fields(*command.options) == fields(*again.options)),
             "the same command line is read the same way twice");
     if (command.help) {
         require(!command.options && command.error.empty(), "help asked for is all that is answered");

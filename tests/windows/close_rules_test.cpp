@@ -141,8 +141,10 @@ protected:
         int closes = 0;
         MSG queued;
         while (PeekMessageA(&queued, nullptr, 0, 0, PM_REMOVE)) {
-            if (queued.message == WM_CLOSE) ++closes;
-            else DispatchMessageA(&queued);
+            if (queued.message == WM_CLOSE)
+                ++closes;
+            else
+                DispatchMessageA(&queued);
         }
         EXPECT_EQ(closes, 0) << "making the window asked to close it";
     }
@@ -228,8 +230,10 @@ TEST_F(CloseRules, TitleNeverChanges) {
         SCOPED_TRACE(preview ? "preview" : "full screen");
         TearDown();
         SetUp();
-        if (preview) openPreview(false);
-        else openFullScreen(false);
+        if (preview)
+            openPreview(false);
+        else
+            openFullScreen(false);
         EXPECT_EQ(SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Renamed")), 0);
         char title[64] = {};
         GetWindowTextA(saver, title, sizeof title);
@@ -280,8 +284,10 @@ TEST_F(CloseRules, InputClosesOnlyTheRunningFullScreenSaver) {
         SCOPED_TRACE(names[situation]);
         TearDown();
         SetUp();
-        if (situation == Preview) openPreview(false);
-        else openFullScreen(false);
+        if (situation == Preview)
+            openPreview(false);
+        else
+            openFullScreen(false);
         window().closing = situation == Closing;
         window().verifying = situation == Verifying;
         for (const Trigger& trigger : triggers) {
@@ -301,7 +307,7 @@ TEST_F(CloseRules, MouseMovementClosesBeyondFourPixelsFromTheStart) {
         int dx, dy;
         bool closes;
     };
-    const Move moves[] = {{0, 0, false},  {3, 1, false}, {3, 2, true},   {0, 4, false}, {0, 5, true},
+    const Move moves[] = {{0, 0, false},  {3, 1, false}, {3, 2, true},    {0, 4, false},  {0, 5, true},
                           {-4, 0, false}, {-5, 0, true}, {-2, -2, false}, {-2, -3, true}, {2, -3, true}};
     openFullScreen(false);
     for (const Move& move : moves) {
@@ -415,8 +421,10 @@ TEST_F(CloseRules, UnguardedCloseDestroysTheWindowAtOnce) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        if (c.preview) openPreview(c.older);
-        else openFullScreen(c.older);
+        if (c.preview)
+            openPreview(c.older);
+        else
+            openFullScreen(c.older);
         if (c.withVerifier) loadVerifier(FALSE);
         SendMessageA(saver, c.message, c.wParam, 0);
         EXPECT_FALSE(IsWindow(saver));
@@ -555,8 +563,10 @@ TEST_F(CloseRules, QueryCancelAutoPlayCloses) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        if (c.preview) openPreview(c.older);
-        else openFullScreen(c.older);
+        if (c.preview)
+            openPreview(c.older);
+        else
+            openFullScreen(c.older);
         if (c.withVerifier) loadVerifier(FALSE);
         EXPECT_EQ(SendMessageA(saver, autoPlay, 0, 0), c.result);
         EXPECT_EQ(takePosted(saver, WM_CLOSE), c.closes ? 1 : 0);

@@ -23,21 +23,29 @@ namespace {
 // Every method of IDirectDraw answers E_NOTIMPL unless a fake overrides it.
 struct InertDirectDraw : IDirectDraw {
     HRESULT STDMETHODCALLTYPE Compact() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateClipper(DWORD, LPDIRECTDRAWCLIPPER *, IUnknown *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreatePalette(DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE *, IUnknown *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC, LPDIRECTDRAWSURFACE *, IUnknown *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DuplicateSurface(LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDisplayModes(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMMODESCALLBACK) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumSurfaces(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateClipper(DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreatePalette(DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE*, IUnknown*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC, LPDIRECTDRAWSURFACE*, IUnknown*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DuplicateSurface(LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDisplayModes(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMMODESCALLBACK) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EnumSurfaces(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE FlipToGDISurface() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetCaps(LPDDCAPS, LPDDCAPS) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDisplayMode(LPDDSURFACEDESC) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetFourCCCodes(LPDWORD, LPDWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetGDISurface(LPDIRECTDRAWSURFACE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetGDISurface(LPDIRECTDRAWSURFACE*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMonitorFrequency(LPDWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetScanLine(LPDWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetVerticalBlankStatus(WINBOOL *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Initialize(GUID *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetVerticalBlankStatus(WINBOOL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Initialize(GUID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE RestoreDisplayMode() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD, DWORD, DWORD) override { return E_NOTIMPL; }
@@ -55,15 +63,15 @@ struct InertDirectDrawSurface : IDirectDrawSurface {
     HRESULT STDMETHODCALLTYPE EnumAttachedSurfaces(LPVOID, LPDDENUMSURFACESCALLBACK) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE EnumOverlayZOrders(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS, LPDIRECTDRAWSURFACE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS, LPDIRECTDRAWSURFACE*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetBltStatus(DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetCaps(LPDDSCAPS) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetClipper(LPDIRECTDRAWCLIPPER *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetClipper(LPDIRECTDRAWCLIPPER*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetColorKey(DWORD, LPDDCOLORKEY) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDC(HDC *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDC(HDC*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetFlipStatus(DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetOverlayPosition(LPLONG, LPLONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPalette(LPDIRECTDRAWPALETTE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPalette(LPDIRECTDRAWPALETTE*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetPixelFormat(LPDDPIXELFORMAT) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTDRAW, LPDDSURFACEDESC) override { return E_NOTIMPL; }
@@ -76,7 +84,9 @@ struct InertDirectDrawSurface : IDirectDrawSurface {
     HRESULT STDMETHODCALLTYPE SetOverlayPosition(LONG, LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetPalette(LPDIRECTDRAWPALETTE) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Unlock(LPVOID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE UpdateOverlayDisplay(DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE UpdateOverlayZOrder(DWORD, LPDIRECTDRAWSURFACE) override { return E_NOTIMPL; }
 };
@@ -84,9 +94,9 @@ struct InertDirectDrawSurface : IDirectDrawSurface {
 // Every method of IDirectDrawClipper answers E_NOTIMPL unless a fake overrides it.
 struct InertDirectDrawClipper : IDirectDrawClipper {
     HRESULT STDMETHODCALLTYPE GetClipList(LPRECT, LPRGNDATA, LPDWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetHWnd(HWND *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetHWnd(HWND*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTDRAW, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE IsClipListChanged(WINBOOL *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsClipListChanged(WINBOOL*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetClipList(LPRGNDATA, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetHWnd(DWORD, HWND) override { return E_NOTIMPL; }
 };
@@ -253,8 +263,8 @@ struct FakeDirectDraw : Counted<InertDirectDraw> {
     }
     HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC description, LPDIRECTDRAWSURFACE* surface,
                                             IUnknown*) override {
-        const bool isPrimary = (description->dwFlags & DDSD_CAPS) &&
-                               (description->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE);
+        const bool isPrimary =
+            (description->dwFlags & DDSD_CAPS) && (description->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE);
         if (!isPrimary) script->offscreenDescription = *description;
         const HRESULT result = script->step(isPrimary ? "CreateSurface primary" : "CreateSurface offscreen");
         *surface = result == DD_OK ? (isPrimary ? &primary : &offscreen) : nullptr;
@@ -273,9 +283,7 @@ struct FakeDirectDraw : Counted<InertDirectDraw> {
         *made = result == DD_OK ? &clipper : nullptr;
         return result;
     }
-    HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD, DWORD, DWORD) override {
-        return script->step("SetDisplayMode");
-    }
+    HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD, DWORD, DWORD) override { return script->step("SetDisplayMode"); }
     HRESULT STDMETHODCALLTYPE WaitForVerticalBlank(DWORD flags, HANDLE) override {
         script->calls.push_back("WaitForVerticalBlank flags " + hex(flags));
         return DD_OK;
@@ -352,8 +360,16 @@ TEST_F(DisplaySetUp, EveryFailedStepReleasesTheObjectOnceAndLeavesNoDisplay) {
     for (const auto& [step, bits, failure] : steps) {
         SCOPED_TRACE(std::string(step) + " fails at " + std::to_string(bits) + " bits");
         fresh();
-        useFormat(bits, bits == 16 ? 0xF800 : bits == 8 ? 0 : 0xFF0000, bits == 16 ? 0x07E0 : bits == 8 ? 0 : 0xFF00,
-                  bits == 16 ? 0x001F : bits == 8 ? 0 : 0xFF);
+        useFormat(bits,
+                  bits == 16  ? 0xF800
+                  : bits == 8 ? 0
+                              : 0xFF0000,
+                  bits == 16  ? 0x07E0
+                  : bits == 8 ? 0
+                              : 0xFF00,
+                  bits == 16  ? 0x001F
+                  : bits == 8 ? 0
+                              : 0xFF);
         script_.results[step] = DDERR_GENERIC;
 
         setUpDisplay();
@@ -395,9 +411,9 @@ TEST_F(DisplaySetUp, SucceedsWithoutChangingTheDisplayModeAndBindsEverythingToTh
     EXPECT_EQ(display().offscreen, static_cast<IDirectDrawSurface*>(&directDraw_.offscreen));
     EXPECT_EQ(display().clipper, static_cast<IDirectDrawClipper*>(&directDraw_.clipper));
     EXPECT_EQ(display().palette, nullptr) << "a palette only at 8 bits";
-    EXPECT_EQ(script_.calls, (std::vector<std::string>{"SetCooperativeLevel", "CreateSurface primary", "GetPixelFormat",
-                                                       "CreateSurface offscreen", "CreateClipper", "SetHWnd",
-                                                       "SetClipper"}));
+    EXPECT_EQ(script_.calls,
+              (std::vector<std::string>{"SetCooperativeLevel", "CreateSurface primary", "GetPixelFormat",
+                                        "CreateSurface offscreen", "CreateClipper", "SetHWnd", "SetClipper"}));
     EXPECT_EQ(script_.cooperativeWindow, SaverWindow);
     EXPECT_EQ(script_.cooperativeFlags, static_cast<DWORD>(DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN));
     EXPECT_EQ(script_.clipperWindow, SaverWindow);
@@ -463,7 +479,8 @@ TEST_F(DisplaySetUp, InstallsTheThreeThreeTwoPaletteAtEightBits) {
     EXPECT_TRUE(script_.paletteFlags & DDPCAPS_8BIT);
     EXPECT_EQ(script_.attachedPalette, static_cast<IDirectDrawPalette*>(&directDraw_.palette));
     auto rgb = [](const PALETTEENTRY& e) { return std::vector<int>{e.peRed, e.peGreen, e.peBlue}; };
-    const PALETTEENTRY* tables[] = {display().paletteTable, script_.paletteEntries}; // ours, and what DirectDraw was given
+    const PALETTEENTRY* tables[] = {display().paletteTable,
+                                    script_.paletteEntries}; // ours, and what DirectDraw was given
     for (const PALETTEENTRY* table : tables) {
         EXPECT_EQ(rgb(table[0x00]), (std::vector<int>{0, 0, 0}));
         EXPECT_EQ(rgb(table[0x92]), (std::vector<int>{145, 145, 170}));

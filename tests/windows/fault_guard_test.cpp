@@ -30,8 +30,10 @@ public:
         RegSetValueExA(key_, "Auto", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
     }
     ~ReportAsksTheUser() {
-        if (hadValue_) RegSetValueExA(key_, "Auto", 0, type_, reinterpret_cast<const BYTE*>(saved_), savedSize_);
-        else RegDeleteValueA(key_, "Auto");
+        if (hadValue_)
+            RegSetValueExA(key_, "Auto", 0, type_, reinterpret_cast<const BYTE*>(saved_), savedSize_);
+        else
+            RegDeleteValueA(key_, "Auto");
         RegCloseKey(key_);
     }
     ReportAsksTheUser(const ReportAsksTheUser&) = delete;

@@ -24,7 +24,8 @@ constexpr WORD Japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 class ShippedResources : public testing::Test {
 protected:
     void SetUp() override {
-        module_ = LoadLibraryExA(ORBISK_SHIPPED_SAVER, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        module_ =
+            LoadLibraryExA(ORBISK_SHIPPED_SAVER, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(module_, nullptr) << "cannot load " << ORBISK_SHIPPED_SAVER << ", error " << GetLastError();
     }
     void TearDown() override {
@@ -64,7 +65,7 @@ TEST_F(ShippedResources, IsAWindowsProgramThatNeedsOnlyTheSystemsLibraries) {
     EXPECT_EQ(optional->Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 
     // Every library a clean system has; a run-time DLL of the compiler here would stop the saver from starting.
-    const std::set<std::string> system = {"advapi32.dll", "ddraw.dll",   "gdi32.dll", "kernel32.dll",
+    const std::set<std::string> system = {"advapi32.dll", "ddraw.dll",   "gdi32.dll",  "kernel32.dll",
                                           "msvcrt.dll",   "shell32.dll", "user32.dll", "winmm.dll"};
     const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
         image() + directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
@@ -82,8 +83,8 @@ TEST_F(ShippedResources, IsAWindowsProgramThatNeedsOnlyTheSystemsLibraries) {
     }
     EXPECT_GT(libraries, 0);
     // What some systems lack is looked up at run time, so that the saver still starts there.
-    for (const char* lookedUp : {"EnumDisplayMonitors", "ImmAssociateContext", "PwdChangePasswordA",
-                                 "VerifyScreenSavePwd"})
+    for (const char* lookedUp :
+         {"EnumDisplayMonitors", "ImmAssociateContext", "PwdChangePasswordA", "VerifyScreenSavePwd"})
         EXPECT_FALSE(functions.count(lookedUp)) << lookedUp << " is imported";
     EXPECT_TRUE(functions.count("DirectDrawCreate")) << "the imported names were not read";
 }
@@ -108,7 +109,10 @@ TEST_F(ShippedResources, IconGroupHoldsThreeImagesInOrder) {
     EXPECT_EQ(read<WORD>(group, 2), 1); // icons, not cursors
     ASSERT_EQ(read<WORD>(group, 4), 3);
 
-    const struct { BYTE size, colours; WORD bitCount; } expected[] = {{32, 16, 4}, {32, 0 /* 256 */, 8}, {16, 16, 4}};
+    const struct {
+        BYTE size, colours;
+        WORD bitCount;
+    } expected[] = {{32, 16, 4}, {32, 0 /* 256 */, 8}, {16, 16, 4}};
     for (std::size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE("image " + std::to_string(i + 1));
         const std::size_t entry = 6 + 14 * i;
@@ -250,9 +254,13 @@ TEST_F(ShippedResources, VersionNamesOrbisk11) {
     EXPECT_EQ(static_cast<const WORD*>(value)[0], Japanese);
     EXPECT_EQ(static_cast<const WORD*>(value)[1], 932);
 
-    const struct { const wchar_t* name; const wchar_t* text; } strings[] = {
-        {L"ProductName", L"Orbisk"}, {L"ProductVersion", L"1.1"}, {L"FileVersion", L"1.1"},
-        {L"CompanyName", L"Vantrel"}};
+    const struct {
+        const wchar_t* name;
+        const wchar_t* text;
+    } strings[] = {{L"ProductName", L"Orbisk"},
+                   {L"ProductVersion", L"1.1"},
+                   {L"FileVersion", L"1.1"},
+                   {L"CompanyName", L"Vantrel"}};
     for (const auto& s : strings) {
         const std::wstring path = std::wstring(L"\\StringFileInfo\\041103a4\\") + s.name;
         ASSERT_TRUE(VerQueryValueW(block.data(), path.c_str(), &value, &size))

@@ -196,8 +196,8 @@ protected:
         if (made.count(key)) return made[key];
         const bool palette = visual->c_class == PseudoColor;
         const std::string file = tmp + "/reference.ppm", format = palette ? "8" : depth == 16 ? "16" : "32";
-        Proc& render = start(ORBISK_RENDER, {"--frames", std::to_string(frames), "--fps", "60", "--format", format,
-                                             "--out", file});
+        Proc& render = start(ORBISK_RENDER,
+                             {"--frames", std::to_string(frames), "--fps", "60", "--format", format, "--out", file});
         EXPECT_TRUE(waitExit(render, 60s) && render.status == 0) << slurp(render.err);
         std::istringstream in(slurp(file));
         std::string magic;
@@ -271,7 +271,8 @@ TEST_F(Hack, CentresThePictureBlackensTheRestAndClips) {
         XMapWindow(dpy, w);
         XSync(dpy, False);
         ASSERT_EQ(runFrames(10, {"--window-id", hex(w)}), 0);
-        const Picture shown = grab(root, std::min(x + width, DisplayWidth(dpy, 0)), std::min(y + height, DisplayHeight(dpy, 0)));
+        const Picture shown =
+            grab(root, std::min(x + width, DisplayWidth(dpy, 0)), std::min(y + height, DisplayHeight(dpy, 0)));
         Picture expected{shown.width, shown.height, {}};
         const int left = (width - PictureWidth) >> 1, top = (height - PictureHeight) >> 1;
         for (int row = -y - top; row < -y - top + expected.height; ++row)
@@ -359,8 +360,9 @@ TEST_F(Hack, EndsWithZeroOnSignalsAndWhenItsWindowGoes) {
         std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(std::regex_search(slurp(p.err), rate)) << slurp(p.err);
     // A rate line that nobody reads any more is dropped.
-    const std::string unread = "bash -c '" ORBISK_X11 " --window-id " + hex(window(PictureWidth, PictureHeight)) +
-                               " --fixed-clock 60 --frames 120 --fps 2>&1 >/dev/null | head -c0; exit ${PIPESTATUS[0]}'";
+    const std::string unread =
+        "bash -c '" ORBISK_X11 " --window-id " + hex(window(PictureWidth, PictureHeight)) +
+        " --fixed-clock 60 --frames 120 --fps 2>&1 >/dev/null | head -c0; exit ${PIPESTATUS[0]}'";
     EXPECT_EQ(std::system(unread.c_str()), 0) << "its standard error a pipe that nobody reads";
     XDestroyWindow(dpy, w);
     XSync(dpy, False);
@@ -383,7 +385,7 @@ TEST_F(Hack, EndsOnASignalWhenItsServerDoesNotAnswer) {
         hacks.push_back(&hack(args));
     }
     Proc& survivor = hack({"--display", display, "--root"}); // until its server dies
-    for (Proc* h : hacks) // drawing for a second
+    for (Proc* h : hacks)                                    // drawing for a second
         for (const auto end = Clock::now() + 10s; slurp(h->err).empty() && Clock::now() < end;)
             std::this_thread::sleep_for(10ms);
     kill(server.pid, SIGSTOP);
@@ -407,17 +409,23 @@ TEST_F(Hack, RejectsWhatItCannotUseWithOneLine) {
     if (XVisualInfo grey{}; XMatchVisualInfo(dpy, 0, depth, StaticGray, &grey)) {
         XSetWindowAttributes a{};
         a.colormap = XCreateColormap(dpy, root, grey.visual, AllocNone);
-        const Window w = XCreateWindow(dpy, root, 0, 0, 64, 64, 0, depth, InputOutput, grey.visual,
-                                       CWColormap | CWBorderPixel, &a);
+        const Window w =
+            XCreateWindow(dpy, root, 0, 0, 64, 64, 0, depth, InputOutput, grey.visual, CWColormap | CWBorderPixel, &a);
         XMapWindow(dpy, w);
         XSync(dpy, False);
         greyWindow[1] = hex(w);
     }
-    const std::pair<Strings, Strings> cases[] = {
-        {{"--window-id", "abc"}, {}},   {{"--window-id", "0x"}, {}},      {{"--window-id", "0x7fffff0"}, {}},
-        {{}, {"XSCREENSAVER_WINDOW=abc"}}, {{"--display", ":99999"}, {}}, {{"--bogus"}, {}}, {greyWindow, {}},
-        {{"--no-shm"}, {PRELOAD_FAILING_CREATE_IMAGE}}, {{"--display", "a\nb"}, {}}, {{"--x\ny\x1b[31m"}, {}},
-        {{}, {"XSCREENSAVER_WINDOW=0x1\n"}}};
+    const std::pair<Strings, Strings> cases[] = {{{"--window-id", "abc"}, {}},
+                                                 {{"--window-id", "0x"}, {}},
+                                                 {{"--window-id", "0x7fffff0"}, {}},
+                                                 {{}, {"XSCREENSAVER_WINDOW=abc"}},
+                                                 {{"--display", ":99999"}, {}},
+                                                 {{"--bogus"}, {}},
+                                                 {greyWindow, {}},
+                                                 {{"--no-shm"}, {PRELOAD_FAILING_CREATE_IMAGE}},
+                                                 {{"--display", "a\nb"}, {}},
+                                                 {{"--x\ny\x1b[31m"}, {}},
+                                                 {{}, {"XSCREENSAVER_WINDOW=0x1\n"}}};
     for (const auto& [args, env] : cases) {
         Proc& p = hack(args, env);
         ASSERT_TRUE(waitExit(p, 10s));
