@@ -68,6 +68,37 @@ int ownDescriptorNumber(int folder, const std::string& name) {
     return -1;
 }
 
+// A duplicate of descriptor `number` of this process, or -1 with the cause in `cause` when it cannot be written.
+int duplicateForWriting(int number, std::string& cause) {
+    const int flags = fcntl(number, F_GETFL);
+    const std::string descriptor = "descriptor " + std::to_string(number);
+    if (flags < 0)
+        cause = descriptor + " is not open";
+    else if ((flags & O_ACCMODE) == O_RDONLY)
+        cause = descriptor + " is not open for writing";
+    else if (const int direct = fcntl(number, F_DUPFD_CLOEXEC, 0); direct >= 0)
+        return direct;
+    else
+        cause = systemError(errno);
+    return -1;
+}
+
+// Why `name` in `folder` could not be opened for writing, failing with `error` (not ENOENT: a file yet to be made).
+std::string openRefusal(int folder, const std::string& name, int error) {
+    struct stat status {};
+    if (error == ENXIO && fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISFIFO(status.st_mode)) return "it is a FIFO that nobody reads";
+        if (S_ISSOCK(status.st_mode)) return "it is a socket";
+    }
+    if (error == EISDIR) return "it is a folder";
+    if (error == ENAMETOOLONG) {
+        const long longest = fpathconf(folder, _PC_NAME_MAX);
+        return "its name is " + std::to_string(name.size()) + " bytes long, more than " +
+               (longest > 0 ? "the " + std::to_string(longest) : std::string("what")) + " its folder takes";
+    }
+    return systemError(error);
+}
+
 bool mayOverrideFileOwners() {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct sets[_LINUX_CAPABILITY_U32S_3]{};
@@ -162,12 +193,9 @@ std::optional<OutputFile> OutputFile::open(const std::string& path, std::string&
         // A descriptor of this process is written through itself, at its offset (or appending, as it was opened):
         // the text of its link names no file for a pipe, and for a file one that must not be renamed over.
         if (const int number = ownDescriptorNumber(folder, place.name); number >= 0) {
-            const int flags = fcntl(number, F_GETFL);
-            const std::string descriptor = "descriptor " + place.name;
-            if (flags < 0) return failInFolder(descriptor + " is not open");
-            if ((flags & O_ACCMODE) == O_RDONLY) return failInFolder(descriptor + " is not open for writing");
-            const int direct = fcntl(number, F_DUPFD_CLOEXEC, 0);
-            if (direct < 0) return failInFolder(systemError(errno));
+            std::string cause;
+            const int direct = duplicateForWriting(number, cause);
+            if (direct < 0) return failInFolder(cause);
             return OutputFile(subject, folder, place.name, direct, false);
         }
 
@@ -184,17 +212,7 @@ std::optional<OutputFile> OutputFile::open(const std::string& path, std::string&
             leadsTo = linkTarget(leadsTo, std::string(target, static_cast<std::size_t>(length)));
             continue;
         }
-        if (file < 0 && openError == ENXIO && fstatat(folder, place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-            (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)))
-            return failInFolder(S_ISFIFO(status.st_mode) ? "it is a FIFO that nobody reads" : "it is a socket");
-        if (file < 0 && openError == EISDIR) return failInFolder("it is a folder");
-        if (file < 0 && openError == ENAMETOOLONG) {
-            const long longest = fpathconf(folder, _PC_NAME_MAX);
-            return failInFolder("its name is " + std::to_string(place.name.size()) + " bytes long, more than " +
-                                (longest > 0 ? "the " + std::to_string(longest) : std::string("what")) +
-                                " its folder takes");
-        }
-        if (file < 0 && openError != ENOENT) return failInFolder(systemError(openError));
+        if (file < 0 && openError != ENOENT) return failInFolder(openRefusal(folder, place.name, openError));
 
         if (file >= 0 && fstat(file, &status) == 0 && (!S_ISREG(status.st_mode) || status.st_nlink > 1)) {
             if (!S_ISREG(status.st_mode)) fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
