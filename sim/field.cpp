@@ -1,6 +1,7 @@
 #include "sim/field.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "sim/tables.h"
 
@@ -76,10 +77,19 @@ void FlowField::setFlowCode(std::int32_t x, std::int32_t y, std::uint8_t code) {
 void FlowField::fillFlowCode(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                              std::uint8_t code) {
     const std::uint8_t flow = std::min(code, NoFlow);
+    // Eight cells of a column at a time, as one word: a block's 40 rows take five.
+    constexpr std::uint64_t EveryByte = 0x0101010101010101;
+    const std::uint64_t keep = EveryByte * static_cast<std::uint8_t>(~cells::FlowMask), flows = EveryByte * flow;
     for (std::int32_t column = x; column < x + width; ++column) {
         std::uint8_t* cell = &grid_[cells::at(column, y)];
-        for (std::int32_t row = 0; row < height; ++row)
-            cell[row] = static_cast<std::uint8_t>((cell[row] & ~cells::FlowMask) | flow);
+        std::int32_t row = 0;
+        for (; row + 8 <= height; row += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, cell + row, sizeof word);
+            word = (word & keep) | flows;
+            std::memcpy(cell + row, &word, sizeof word);
+        }
+        for (; row < height; ++row) cell[row] = static_cast<std::uint8_t>((cell[row] & ~cells::FlowMask) | flow);
     }
 }
 
