@@ -65,4 +65,20 @@ inline void requireRefusal(const std::string& error, std::initializer_list<std::
     require(named, "a refusal names the option");
 }
 
+// A program's command line read twice (`command`, `again`; `fields` ties what an accepted one holds): the same both
+// times; help, when asked for, is all that is answered; a refusal is one line that names one of `openings`. The
+// options when the line is accepted, else none.
+template <typename Parsed, typename Fields>
+const auto* acceptedOptions(const Parsed& command, const Parsed& again, Fields fields,
+                            std::initializer_list<std::string_view> openings) {
+    require(command.help == again.help && command.error == again.error &&
+                command.options.has_value() == again.options.has_value() &&
+                (!command.options || fields(*command.options) == fields(*again.options)),
+            "the same command line is read the same way twice");
+    if (command.help) require(!command.options && command.error.empty(), "help asked for is all that is answered");
+    if (!command.help && !command.options) requireRefusal(command.error, openings);
+    if (command.options) require(command.error.empty(), "an accepted command line has no error");
+    return command.options ? &*command.options : nullptr;
+}
+
 } // namespace orbisk

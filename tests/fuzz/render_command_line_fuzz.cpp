@@ -26,21 +26,11 @@ bool endsWithLetters(const std::string& text, const std::string& ending) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::string> arguments = piecesOf(data, size);
     const ParsedRenderCommand command = parseRenderCommand(arguments), again = parseRenderCommand(arguments);
-    require(command.help == again.help && command.error == again.error &&
-                command.options.has_value() == again.options.has_value() &&
-                (!command.options || fields(*command.options) == fields(*again.options)),
-            "the same command line is read the same way twice");
-    if (command.help) {
-        require(!command.options && command.error.empty(), "help asked for is all that is answered");
-        return 0;
-    }
-    if (!command.options) {
-        requireRefusal(command.error,
-                       {"--frames ", "--fps ", "--epoch ", "--format ", "--out ", "--every ", "unknown argument '"});
-        return 0;
-    }
-    const RenderOptions& o = *command.options;
-    require(command.error.empty(), "an accepted command line has no error");
+    const RenderOptions* accepted =
+        acceptedOptions(command, again, fields,
+                        {"--frames ", "--fps ", "--epoch ", "--format ", "--out ", "--every ", "unknown argument '"});
+    if (!accepted) return 0;
+    const RenderOptions& o = *accepted;
     require(o.frames >= 1 && o.frames <= LargestFrameCount, "--frames within 1 to 10^12");
     require(o.fps >= 1 && o.fps <= LargestFixedClockFps, "--fps within 1 to 1,000,000");
     require(o.epoch >= INT64_MIN / 2 && o.epoch <= INT64_MAX / 2, "--epoch within half the 64-bit range");

@@ -26,21 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     arguments.erase(arguments.begin());
     const ParsedHackCommand command = parseHackCommand(arguments, environment),
                             again = parseHackCommand(arguments, environment);
-    require(command.help == again.help && command.error == again.error &&
-                command.options.has_value() == again.options.has_value() &&
-                (!command.options || fields(*command.options) == fields(*again.options)),
-            "the same command line is read the same way twice");
-    if (command.help) {
-        require(!command.options && command.error.empty(), "help asked for is all that is answered");
-        return 0;
-    }
-    if (!command.options) {
-        requireRefusal(command.error, {"--window-id ", "--display ", "--fixed-clock ", "--frames ", "--scale ",
-                                       "unknown argument '", "bad window id '", "bad XSCREENSAVER_WINDOW '"});
-        return 0;
-    }
-    const HackOptions& o = *command.options;
-    require(command.error.empty(), "an accepted command line has no error");
+    const HackOptions* accepted =
+        acceptedOptions(command, again, fields,
+                        {"--window-id ", "--display ", "--fixed-clock ", "--frames ", "--scale ", "unknown argument '",
+                         "bad window id '", "bad XSCREENSAVER_WINDOW '"});
+    if (!accepted) return 0;
+    const HackOptions& o = *accepted;
     require((o.window == HackWindow::Given) == (o.windowId != 0), "a window id exactly for a given window");
     require(o.windowId <= 0x1FFFFFFF, "a window id within X's 29 bits");
     require(o.window != HackWindow::Given || (environment && !environment->empty()) || arguments.size() >= 2,
