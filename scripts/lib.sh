@@ -1,5 +1,6 @@
 # What the scripts and the test scripts share: waiting for a sign with a deadline, processes stopped by PID, X servers
-# of their own, how a mount namespace of ours treats the mounts it starts with, and a process's CPU time. Sourced.
+# of their own, how a mount namespace of ours treats the mounts it starts with, a process's CPU time, and / opened to
+# the users made for a run. Sourced.
 
 # within SECONDS COMMAND...: runs the command every tenth of a second until it succeeds; fails once SECONDS (a whole
 # number) have passed (the clock in microseconds).
@@ -50,3 +51,36 @@ mount_propagation() { if mountpoint -q /; then echo private; else echo unchanged
 
 # cpu_ticks PID: the CPU time the process has used, user and system, in clock ticks (getconf CLK_TCK a second).
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# A user made for a run (sway's, XScreenSaver's) must be able to enter /, which a root made with mktemp -d (a
+# chroot's, fresh-machine's say) does not let others do. root_opened_for USER: opens / to others for the user's run,
+# before it starts; root_closed_for USER: closes it again, once the user is gone, when no other run that needed it is
+# left (a user that no longer exists counts as gone: its run was killed). Runs at the same time share the mode first
+# seen and their users in /tmp/orbisk-root.*, under a lock on /. The user must exist before / is opened for it.
+root_opened_for() {
+    (
+        flock 9
+        if [ ! -f /tmp/orbisk-root.mode ]; then
+            [ $((0$(stat -c %a /) & 1)) -eq 0 ] || exit 0
+            stat -c %a / >/tmp/orbisk-root.mode
+            chmod o+x /
+        fi
+        echo "$1" >>/tmp/orbisk-root.users
+    ) 9</
+}
+root_closed_for() {
+    (
+        flock 9
+        [ -f /tmp/orbisk-root.mode ] || exit 0
+        local user others=()
+        while read -r user; do
+            if [ "$user" != "$1" ] && id -u "$user" >/dev/null 2>&1; then others+=("$user"); fi
+        done </tmp/orbisk-root.users
+        if [ ${#others[@]} -gt 0 ]; then
+            printf '%s\n' "${others[@]}" >/tmp/orbisk-root.users
+        else
+            chmod "$(cat /tmp/orbisk-root.mode)" /
+            rm -f /tmp/orbisk-root.mode /tmp/orbisk-root.users
+        fi
+    ) 9</
+}

@@ -8,7 +8,7 @@
 
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../debian-root.sh"
-SWAY_PID= SWAY_XVFB= SWAY_USER= SWAY_DIR= SWAY_OPENED_ROOT=
+SWAY_PID= SWAY_XVFB= SWAY_USER= SWAY_DIR=
 
 # sway_root: the path of a Debian 13 root with sway 1.10, made first if it is not there (debian-root.sh).
 sway_root() { debian_root sway trixie sway; }
@@ -27,12 +27,8 @@ sway_start() {
     SWAY_DIR=$(mktemp -d /tmp/orbisk-sway.XXXXXX)
     SWAY_USER=orbisk-sway-$$
     chmod 755 "$SWAY_DIR"
-    # The user must be able to enter /, which a root made with mktemp -d (a chroot's) does not let others do.
-    if [ $((0$(stat -c %a /) & 1)) -eq 0 ]; then
-        SWAY_OPENED_ROOT=$(stat -c %a /)
-        chmod o+x /
-    fi
     useradd --system --user-group --no-create-home --home-dir "$SWAY_DIR/home" --shell /usr/sbin/nologin "$SWAY_USER"
+    root_opened_for "$SWAY_USER"
     install -d -m 700 -o "$SWAY_USER" -g "$SWAY_USER" "$SWAY_DIR/run" "$SWAY_DIR/home"
     printf '%s\n' "xwayland disable" "$@" >"$SWAY_DIR/config"
     local environment=(HOME="$SWAY_DIR/home" XDG_RUNTIME_DIR="$SWAY_DIR/run" PATH=/usr/bin:/bin WLR_RENDERER=pixman
@@ -84,8 +80,8 @@ sway_stop() {
         within 10 nothing_of "$SWAY_USER"
         userdel "$SWAY_USER"
     fi
+    if [ -n "$SWAY_USER" ]; then root_closed_for "$SWAY_USER"; fi
     if [ -n "$SWAY_DIR" ]; then rm -rf "$SWAY_DIR"; fi
-    if [ -n "$SWAY_OPENED_ROOT" ]; then chmod "$SWAY_OPENED_ROOT" /; fi
-    SWAY_PID= SWAY_XVFB= SWAY_USER= SWAY_DIR= SWAY_OPENED_ROOT=
+    SWAY_PID= SWAY_XVFB= SWAY_USER= SWAY_DIR=
 }
 nothing_of() { ! pgrep -u "$1" >/dev/null; }

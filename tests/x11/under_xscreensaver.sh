@@ -11,7 +11,7 @@ scale=2 # the picture's pixel size on the 1280 x 960 screen that CMakeLists.txt 
 user=orbisk-daemon-test-$$
 dir=$(mktemp -d)
 home=$dir/home log=$dir/xscreensaver.log bin=$dir/prefix/bin/orbisk-x11
-daemon= root_mode=
+daemon=
 
 fail() {
     echo "FAILED: $*" >&2
@@ -33,20 +33,14 @@ cleanup() {
         userdel "$user"
     fi
     rm -rf "$dir"
-    [ -z "$root_mode" ] || chmod "$root_mode" /
+    root_closed_for "$user"
 }
 trap cleanup EXIT
-
-# The user must be able to enter /, which a root made with mktemp -d (as for a chroot) does not let others do: it
-# is opened for the run and closed again after it.
-if [ $((0$(stat -c %a /) & 1)) -eq 0 ]; then
-    root_mode=$(stat -c %a /)
-    chmod o+x /
-fi
 
 cmake --install "$build" --component x11 --prefix "$dir/prefix" >/dev/null
 chmod -R go+rX "$dir"
 useradd --system --user-group --create-home --home-dir "$home" --shell /usr/sbin/nologin "$user"
+root_opened_for "$user"
 as_user=(setpriv --reuid="$user" --regid="$user" --init-groups --reset-env env -C "$home" DISPLAY="$DISPLAY")
 
 # The settings file: this one program; never blanking, locking or cycling by itself; no splash, no fading.
