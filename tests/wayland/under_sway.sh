@@ -11,7 +11,7 @@
 #            off: frame N on an output at scale 1.5, pixel for pixel; one taken away leaves the others drawing, none
 #            drawn while all are off; --idle shows the picture once the seat is idle, hides it on input, and shows it
 #            again when the seat is idle again
-set -euo pipefail
+set -Eeuo pipefail
 mode=${1:?mode: outputs, pointer or newer}
 client=${2:?client} renderer=${3:?renderer} hold=${4:?hold library}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,12 +24,19 @@ running=()
 cleanup() {
     local code=$?
     set +e
+    trap - ERR
     for pid in "${running[@]}"; do kill -KILL "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-    [ "$code" -eq 0 ] || [ -z "$SWAY_DIR" ] || { echo "--- sway's log:" >&2; tail -20 "$SWAY_DIR/sway.log" >&2; }
+    if [ "$code" -ne 0 ]; then
+        for err in "$dir"/*.err; do # what each client said last, its protocol log left out
+            [ -f "$err" ] && echo "--- $(basename "$err" .err): $(grep -v '^\[' "$err" | tail -3)" >&2
+        done
+        [ -z "$SWAY_DIR" ] || { echo "--- sway's log:" >&2; tail -20 "$SWAY_DIR/sway.log" >&2; }
+    fi
     sway_stop
     rm -rf "$dir"
 }
 trap cleanup EXIT
+trap 'echo "--- failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 # start NAME ARG...: the client in the background, its standard error in $dir/NAME.err; its PID in $started.
 start() {
@@ -143,8 +150,10 @@ outputs_mode() {
         check "exit code on SIG$signal" 0 "$code"
     done
 
-    # swayidle starts it once the seat is idle, and it runs until input.
-    swayidle -w timeout 1 "$client; echo \$? >>$dir/idle-codes" >"$dir/swayidle.log" 2>&1 &
+    # swayidle starts it once the seat is idle, and it runs until input. It may start it again before it is stopped:
+    # through a link of this run's own, so that what it started can be told from every other run's client.
+    ln -s "$client" "$dir/idle-client"
+    swayidle -w timeout 1 "$dir/idle-client; echo \$? >>$dir/idle-codes" >"$dir/swayidle.log" 2>&1 &
     running+=("$!")
     local swayidle=$!
     check "started by swayidle" covered "$(within 20 covered HEADLESS-1 && echo covered)"
@@ -152,7 +161,7 @@ outputs_mode() {
     within 10 test -s "$dir/idle-codes"
     check "exit code under swayidle after a key" 0 "$(head -1 "$dir/idle-codes" 2>/dev/null)"
     kill "$swayidle" && wait "$swayidle" || true
-    pkill -f -x "$client" || true
+    pkill -f -x "$dir/idle-client" || true
 
     # What it cannot do: one line each, exit code 1.
     start no-idle --idle 1
